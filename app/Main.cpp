@@ -1,0 +1,8 @@
+#include <windows.h>
+
+#include "app/Startup.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    return RunQuillfern();
+}

@@ -1,0 +1,148 @@
+#include "app/MainWindow.h"
+
+#include "app/AppState.h"
+#include "app/FullScreen.h"
+#include "app/KeyCommands.h"
+#include "touch/TouchApi.h"
+#include "touch/TouchPaint.h"
+
+AppStateRecord AppState;
+
+namespace {
+
+constexpr WORD kIconResource = 107;
+
+bool KeyHeld(int virtualKey)
+{
+    return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
+}
+
+void RunCommand(KeyCommand command)
+{
+    switch (command) {
+    case KeyCommand::Quit:
+        PostQuitMessage(0);
+        break;
+    case KeyCommand::ScreenIndexBack:
+        AppState.screenIndex -= 1;
+        break;
+    case KeyCommand::ShowStartScreen:
+        AppState.screenIndex = -1;
+        break;
+    case KeyCommand::ToggleFullScreen:
+        ToggleFullScreen();
+        break;
+    default:
+        break;
+    }
+}
+
+void OnCreate(HWND window)
+{
+    AppState.mainWindow = window;
+    ToggleFullScreen();
+    ResetContacts(AppState.touchContacts);
+    if (!TouchApiRegisterWindow(window, 0)) {
+        MessageBoxW(nullptr, L"", L"", MB_OK);
+    }
+}
+
+LRESULT OnPaint(HWND window)
+{
+    if (AnyContactActive(AppState.touchContacts)) {
+        return PaintContacts(window);
+    }
+    if (AppState.speedTestRunning.load()) {
+        // The worker draws; validate so the paint message does not come back at once.
+        ValidateRect(window, nullptr);
+        return 1;
+    }
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    EndPaint(window, &paint);
+    return 0;
+}
+
+LRESULT OnKeyDown(LPARAM lParam)
+{
+    const KeyDownHandlers handlers{
+        [] { return (GetKeyState(Vk::LeftAlt) & 0x8000) != 0; },
+        KeyHeld,
+        RunCommand,
+    };
+    return RunKeyDown(static_cast<uint32_t>(lParam), handlers);
+}
+
+LRESULT OnKeyUp(WPARAM wParam)
+{
+    switch (KeyUpCommand(static_cast<int>(wParam))) {
+    case KeyCommand::StartSpeedTest:
+        if (AppState.speedTestRunning.load()) {
+            return 1;
+        }
+        AppState.screenIndex = -1;
+        return 0;
+    case KeyCommand::ShowLanguageMenu:
+        AppState.screenIndex = -1;
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        OnCreate(window);
+        return 0;
+    case WM_SIZE:
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_PAINT:
+        return OnPaint(window);
+    case WM_CLOSE:
+        // Not passed on: the window stays until the process ends.
+        Sleep(100);
+        PostQuitMessage(0);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_ERASEBKGND:
+        return -1;
+    case WM_KEYDOWN:
+        return OnKeyDown(lParam);
+    case WM_KEYUP:
+        return OnKeyUp(wParam);
+    case WM_CONTEXTMENU:
+    case WM_COMMAND:
+        return 0;
+    case WM_TOUCH:
+        return HandleTouchMessage(window, wParam, lParam);
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void RegisterMainWindowClass()
+{
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = AppState.instance;
+    windowClass.hIcon = LoadIconW(AppState.instance, MAKEINTRESOURCEW(kIconResource));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = kMainWindowClass;
+    windowClass.hIconSm = LoadIconW(AppState.instance, MAKEINTRESOURCEW(kIconResource));
+    RegisterClassExW(&windowClass);
+}
+
+HWND CreateMainWindow()
+{
+    return CreateWindowExW(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                           0, CW_USEDEFAULT, 0, nullptr, nullptr, AppState.instance, nullptr);
+}

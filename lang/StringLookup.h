@@ -1,0 +1,27 @@
+#pragma once
+// Texts by number in the active language, with the reference language as fallback; a loaded
+// translation file answers alone.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+using StringId = int32_t;
+using LanguageIndex = int32_t;
+
+inline constexpr LanguageIndex kReferenceLanguage = 1;
+
+// Read by the drawing thread too; written only on the window thread.
+extern std::atomic<LanguageIndex> CurrentLanguage;
+
+// The translation-file table: entries are swapped one pointer at a time while the drawing
+// thread may read them.
+extern std::array<std::atomic<const char16_t*>, 256> FileStrings;
+extern std::atomic<bool> FileStringsActive;
+
+// The text of the id, or nullptr. A missing text in translation-file mode is "str:<id>?" in a
+// buffer of the calling thread, valid until that thread's next such lookup.
+const char16_t* LookupString(StringId id);
+
+// The language for a user default language identifier (GetUserDefaultLangID).
+LanguageIndex DefaultLanguageIndex(uint16_t languageId);

@@ -6,10 +6,10 @@
 #include <atomic>
 #include <cstdint>
 
+#include "lang/LanguageArchive.h"
+
 using StringId = int32_t;
 using LanguageIndex = int32_t;
-
-inline constexpr LanguageIndex kReferenceLanguage = 1;
 
 // Read by the drawing thread too; written only on the window thread.
 extern std::atomic<LanguageIndex> CurrentLanguage;

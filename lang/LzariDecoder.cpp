@@ -1,8 +1,28 @@
 #include "lang/LzariDecoder.h"
 
 #include <cstring>
+#include <memory>
 
 using namespace lzari;
+
+namespace {
+
+// position of x: the p with cumulative[p + 1] <= x < cumulative[p].
+const uint16_t* PositionOfTable() {
+    static const auto table = [] {
+        auto t = std::make_unique<uint16_t[]>(kPositionTotal);
+        uint32_t x = kPositionTotal;
+        for (uint32_t p = 0; p < kRingSize; ++p) {
+            for (uint32_t w = 0; w < PositionWeight(p); ++w) {
+                t[--x] = static_cast<uint16_t>(p);
+            }
+        }
+        return t;
+    }();
+    return table.get();
+}
+
+} // namespace
 
 LzariDecoder::LzariDecoder() {
     // Zeroed so that a damaged block reading ring bytes nobody wrote yet still decodes the same
@@ -16,20 +36,6 @@ LzariDecoder::LzariDecoder() {
 }
 
 LzariDecoder::~LzariDecoder() = default;
-
-uint32_t LzariDecoder::NextBit() {
-    bitMask = static_cast<uint16_t>(bitMask >> 1);
-    if (bitMask == 0) {
-        // Past the block every bit is 1, so no read ever leaves the caller's buffer.
-        inputByte = inputPosition < inputSize ? inputStart[inputPosition] : 0xFF;
-        ++inputPosition;
-        if (inputPosition > inputSize) {
-            inputPosition = inputSize; // keeps the count from wrapping on endless 1-bits
-        }
-        bitMask = 0x80;
-    }
-    return (inputByte & bitMask) != 0 ? 1u : 0u;
-}
 
 void LzariDecoder::StartModel() {
     symbolCumulative[kSymbolCount] = 0;
@@ -57,9 +63,14 @@ void LzariDecoder::UpdateModel(uint32_t symbol) {
         }
         symbolCumulative[0] = static_cast<uint16_t>(sum);
     }
-    uint32_t i = symbol;
-    while (symbolFrequency[i] == symbolFrequency[i - 1]) {
-        --i;
+    // The first symbol of the run of equal frequencies that ends at `symbol`. Frequencies never
+    // increase along the table, so this is a search, not a walk down a long run of 1s.
+    const uint16_t frequency = symbolFrequency[symbol];
+    uint32_t i = 1;
+    for (uint32_t n = symbol; n > 1;) {
+        const uint32_t half = n / 2;
+        i += half & (0u - static_cast<uint32_t>(symbolFrequency[i + half - 1] > frequency));
+        n -= half;
     }
     if (i < symbol) {
         const uint16_t byteAtI = symbolToByte[i];
@@ -70,73 +81,86 @@ void LzariDecoder::UpdateModel(uint32_t symbol) {
         byteToSymbol[byteAtI] = static_cast<uint16_t>(symbol);
     }
     ++symbolFrequency[i];
-    while (i > 0) {
-        --i;
-        ++symbolCumulative[i];
+    for (uint32_t k = 0; k < i; ++k) {
+        ++symbolCumulative[k];
     }
 }
 
-void LzariDecoder::Renormalise() {
-    for (;;) {
-        if (low >= kHalf) {
-            value -= kHalf;
-            low -= kHalf;
-            high -= kHalf;
-        } else if (low >= kQuarter && high <= kThreeQuarters) {
-            value -= kQuarter;
-            low -= kQuarter;
-            high -= kQuarter;
-        } else if (high > kHalf) {
-            return;
+struct LzariDecoder::Coder {
+    uint32_t low;
+    uint32_t high;
+    uint32_t value;
+    uint32_t inputByte;
+    uint32_t bitMask;
+    const uint8_t* input;
+    uint32_t position;
+    uint32_t size;
+
+    uint32_t NextBit() {
+        bitMask >>= 1;
+        if (bitMask == 0) {
+            // Past the block every bit is 1, so no read ever leaves the caller's buffer.
+            if (position < size) {
+                inputByte = input[position++];
+            } else {
+                inputByte = 0xFF;
+            }
+            bitMask = 0x80;
         }
-        low += low;
-        high += high;
-        value = 2 * value + NextBit();
+        return (inputByte & bitMask) != 0 ? 1u : 0u;
     }
-}
 
-uint32_t LzariDecoder::DecodeSymbol() {
-    const uint32_t range = high - low;
+    void Renormalise() {
+        for (;;) {
+            if (low >= kHalf) {
+                value -= kHalf;
+                low -= kHalf;
+                high -= kHalf;
+            } else if (low >= kQuarter && high <= kThreeQuarters) {
+                value -= kQuarter;
+                low -= kQuarter;
+                high -= kQuarter;
+            } else if (high > kHalf) {
+                return;
+            }
+            low += low;
+            high += high;
+            value = 2 * value + NextBit();
+        }
+    }
+};
+
+uint32_t LzariDecoder::DecodeSymbol(Coder& coder) {
+    const uint32_t range = coder.high - coder.low;
     const uint32_t total = symbolCumulative[0];
-    const uint32_t x = (((value - low + 1) * total - 1) / range) & 0xFFFF;
+    const uint32_t x = (((coder.value - coder.low + 1) * total - 1) / range) & 0xFFFF;
+    // The first symbol whose cumulative entry is not above x (entries fall strictly and the
+    // last is 0, so there is exactly one), found without branches.
     uint32_t i = 1;
-    uint32_t j = kSymbolCount;
-    while (i < j) {
-        const uint32_t k = (i + j) / 2;
-        if (symbolCumulative[k] > x) {
-            i = k + 1;
-        } else {
-            j = k;
-        }
+    for (uint32_t n = kSymbolCount; n > 1;) {
+        const uint32_t half = n / 2;
+        i += half & (0u - static_cast<uint32_t>(symbolCumulative[i + half - 1] > x));
+        n -= half;
     }
-    const uint32_t oldLow = low;
-    high = oldLow + range * symbolCumulative[i - 1] / total;
-    low = oldLow + range * symbolCumulative[i] / total;
-    Renormalise();
+    const uint32_t oldLow = coder.low;
+    coder.high = oldLow + range * symbolCumulative[i - 1] / total;
+    coder.low = oldLow + range * symbolCumulative[i] / total;
+    coder.Renormalise();
     const uint32_t c = symbolToByte[i];
     UpdateModel(i);
     return c;
 }
 
-uint32_t LzariDecoder::DecodePosition() {
-    const uint32_t range = high - low;
+uint32_t LzariDecoder::DecodePosition(Coder& coder) {
+    const uint32_t range = coder.high - coder.low;
     const uint32_t total = positionCumulative[0];
-    const uint32_t x = (((value - low + 1) * total - 1) / range) & 0xFFFF;
-    uint32_t i = 1;
-    uint32_t j = kRingSize;
-    while (i < j) {
-        const uint32_t k = (i + j) / 2;
-        if (positionCumulative[k] > x) {
-            i = k + 1;
-        } else {
-            j = k;
-        }
-    }
-    const uint32_t p = i - 1;
-    const uint32_t oldLow = low;
-    high = oldLow + range * positionCumulative[p] / total;
-    low = oldLow + range * positionCumulative[p + 1] / total;
-    Renormalise();
+    const uint32_t x = (((coder.value - coder.low + 1) * total - 1) / range) & 0xFFFF;
+    // The position model never changes, so one table answers the search for every x.
+    const uint32_t p = x < kPositionTotal ? PositionOfTable()[x] : 0;
+    const uint32_t oldLow = coder.low;
+    coder.high = oldLow + range * positionCumulative[p] / total;
+    coder.low = oldLow + range * positionCumulative[p + 1] / total;
+    coder.Renormalise();
     return p;
 }
 
@@ -162,15 +186,16 @@ void LzariDecoder::DecodeToMemory(const uint8_t* block, uint32_t blockSize, uint
         inputPosition = kHeaderSize;
     }
     if (decodedLength != 0) {
+        Coder coder{low, high, value, inputByte, bitMask, inputStart, inputPosition, inputSize};
         for (int i = 0; i < 17; ++i) {
-            value = 2 * value + NextBit();
+            coder.value = 2 * coder.value + coder.NextBit();
         }
         StartModel();
         std::memset(ring, ' ', kFirstWritePosition);
         uint32_t r = kFirstWritePosition;
         uint32_t produced = 0;
         while (produced < decodedLength) {
-            const uint32_t c = DecodeSymbol();
+            const uint32_t c = DecodeSymbol(coder);
             if (c < 256) {
                 const uint8_t b = static_cast<uint8_t>(c);
                 if (outputStored < outputCapacity) {
@@ -180,7 +205,7 @@ void LzariDecoder::DecodeToMemory(const uint8_t* block, uint32_t blockSize, uint
                 r = (r + 1) & kRingMask;
                 ++produced;
             } else {
-                const uint32_t p = DecodePosition();
+                const uint32_t p = DecodePosition(coder);
                 const uint32_t start = (r - p - 1) & kRingMask;
                 const uint32_t length = c - 253;
                 for (uint32_t k = 0; k < length; ++k) {
@@ -195,6 +220,11 @@ void LzariDecoder::DecodeToMemory(const uint8_t* block, uint32_t blockSize, uint
                 produced = length > decodedLength - produced ? decodedLength : produced + length;
             }
         }
+        low = coder.low;
+        high = coder.high;
+        value = coder.value;
+        inputByte = static_cast<uint16_t>(coder.inputByte);
+        bitMask = static_cast<uint16_t>(coder.bitMask);
     }
 
     inputStart = nullptr;

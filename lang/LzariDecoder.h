@@ -49,10 +49,9 @@ class LzariDecoder {
     uint16_t PositionCumulative(uint32_t position) const { return positionCumulative[position]; }
 
   private:
-    uint32_t NextBit();
-    uint32_t DecodeSymbol();
-    uint32_t DecodePosition();
-    void Renormalise();
+    struct Coder; // the registers and the bit reader, held in locals while decoding
+    uint32_t DecodeSymbol(Coder& coder);
+    uint32_t DecodePosition(Coder& coder);
     void StartModel();
     void UpdateModel(uint32_t symbol);
 

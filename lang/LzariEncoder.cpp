@@ -163,7 +163,10 @@ class MatchTable {
                 head[h] = static_cast<int32_t>(j);
             }
         };
-        for (size_t j = 0; j < textStart; ++j) {
+        // Every start among the initial spaces farther back than one longest match sees the
+        // same 60 spaces; the nearest of them always wins, so the rest need not be chained.
+        for (size_t j = textStart > kMaxMatch + 1 ? textStart - kMaxMatch - 1 : 0; j < textStart;
+             ++j) {
             insert(j);
         }
         for (size_t i = textStart; i < size; ++i) {

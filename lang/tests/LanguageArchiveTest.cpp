@@ -113,13 +113,20 @@ TEST_F(ArchiveTest, UnnamedSectionsStartFourUnitsAfterTheirMark) {
 TEST_F(ArchiveTest, MarksBeyondFortyEightLanguagesAreIgnoredButEndTheSection) {
     std::u16string text = u"##\r\n##\r\n##\r\n";
     for (int k = 0; k < 52; ++k) {
-        text += u"##=L" + std::u16string(1, static_cast<char16_t>(u'A' + k)) + u"\tx\r\n";
-        text += u"1=" + std::u16string(1, static_cast<char16_t>(u'A' + k)) + u"\r\n";
+        const char16_t letter = static_cast<char16_t>(u'A' + k);
+        text += u"##=L";
+        text += letter;
+        text += u"\tx\r\n1=";
+        text += letter;
+        text += u"\r\n";
     }
     LoadArchiveFromText(text);
     ASSERT_EQ(LanguageCount, 48);
     const char16_t last = static_cast<char16_t>(u'A' + 47);
-    EXPECT_EQ(Str(LanguageNames[47]), u"L" + std::u16string(1, last) + u"\tx");
+    std::u16string name = u"L";
+    name += last;
+    name += u"\tx";
+    EXPECT_EQ(Str(LanguageNames[47]), name);
     // The 49th mark still ends section 47; its line would otherwise replace id 1.
     EXPECT_EQ(Str(LanguageStrings[47][1]), std::u16string(1, last));
     EXPECT_EQ(LanguageStrings[47][0], nullptr);
@@ -216,17 +223,27 @@ TEST(ParseStringId, ReadsLikeWtoiWithoutOverflow) {
     EXPECT_LT(ParseStringId(u"-18446744073709551617"), 0);
 }
 
+std::u16string Decimal(int value) {
+    std::u16string digits;
+    do {
+        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
+        value /= 10;
+    } while (value != 0);
+    return digits;
+}
+
 std::u16string LanguageSection(const std::u16string& name, const std::vector<int>& ids,
                                const std::vector<int>& emptyIds = {}) {
-    std::u16string s = u"##=" + name + u"\r\n";
+    std::u16string s = u"##=";
+    s += name;
+    s += u"\r\n";
     for (int id : ids) {
-        s += std::u16string(u"") + static_cast<char16_t>(u'0' + id / 100) +
-             static_cast<char16_t>(u'0' + id / 10 % 10) + static_cast<char16_t>(u'0' + id % 10) +
-             u"=t\r\n";
+        s += Decimal(id);
+        s += u"=t\r\n";
     }
     for (int id : emptyIds) {
-        s += std::u16string(1, static_cast<char16_t>(u'0' + id / 10)) +
-             static_cast<char16_t>(u'0' + id % 10) + u"=\r\n";
+        s += Decimal(id);
+        s += u"=\r\n";
     }
     return s;
 }

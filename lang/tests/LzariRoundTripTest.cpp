@@ -152,7 +152,7 @@ TEST(LzariEncoder, CompressesTheArchiveText) {
     ASSERT_TRUE(in);
     const Bytes text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const Bytes block = EncodeLzari(text.data(), text.size());
-    // The shipped blocks of this kind ran at about 27 % of the text.
+    // A plain greedy parse codes this kind of text at about 27 %; the cost-driven one does better.
     EXPECT_LT(block.size() * 100, text.size() * 27);
 }
 

@@ -152,7 +152,8 @@ TEST(LzariEncoder, CompressesTheArchiveText) {
     ASSERT_TRUE(in);
     const Bytes text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const Bytes block = EncodeLzari(text.data(), text.size());
-    // A plain greedy parse codes this kind of text at about 27 %; the cost-driven one does better.
+    // About 24 % with a greedy parse alone and 23 % with the cost-driven one; 27 % means the
+    // match finder lost sight of part of the window.
     EXPECT_LT(block.size() * 100, text.size() * 27);
 }
 

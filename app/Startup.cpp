@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/MainWindow.h"
+#include "lang/ArchiveLoad.h"
 
 void EnableDisplayScalingAwareness()
 {
@@ -23,6 +24,9 @@ int RunQuillfern()
     AppState.instance = GetModuleHandleW(nullptr);
     EnableDisplayScalingAwareness();
     RegisterMainWindowClass();
+    if (!LoadLanguageArchive()) {
+        return 0; // the alert has been shown; no window
+    }
 
     const HWND window = CreateMainWindow();
     if (!window) {

@@ -2,6 +2,7 @@
 # The program assembles the markers at run time; a copy that the compiler folded into its data
 # would come before the archive and be found instead of it.
 # Usage: cmake -DEXE=<file> -P CheckMarkers.cmake
+cmake_minimum_required(VERSION 3.21)
 if(NOT EXE OR NOT EXISTS "${EXE}")
     message(FATAL_ERROR "no executable to check: '${EXE}'")
 endif()

@@ -1,0 +1,71 @@
+#include "lang/ArchiveLoad.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/AppState.h"
+#include "lang/Alert.h"
+#include "lang/LanguageArchive.h"
+
+namespace {
+
+struct FileCloser {
+    void operator()(FILE* file) const { fclose(file); }
+};
+using ScopedFile = std::unique_ptr<FILE, FileCloser>;
+
+// The full path of the module. A path longer than MAX_PATH is not cut off (a cut path would
+// name another file): the buffer grows up to the longest path the system allows.
+std::wstring ModulePath(HMODULE module) {
+    for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
+        std::wstring path(size, L'\0');
+        const DWORD length = GetModuleFileNameW(module, path.data(), size);
+        if (length == 0) {
+            return L"";
+        }
+        if (length < size) {
+            path.resize(length);
+            return path;
+        }
+    }
+    return L"";
+}
+
+} // namespace
+
+std::optional<std::vector<uint8_t>> ExtractArchiveBlock(const std::wstring& path) {
+    const ScopedFile file(_wfopen(path.c_str(), L"rb"));
+    if (!file) {
+        return std::nullopt;
+    }
+    if (_fseeki64(file.get(), 0, SEEK_END) != 0) {
+        return std::nullopt;
+    }
+    const int64_t size = _ftelli64(file.get());
+    if (size <= 0) {
+        return std::nullopt;
+    }
+    rewind(file.get());
+    std::vector<uint8_t> image(static_cast<size_t>(size));
+    if (fread(image.data(), 1, image.size(), file.get()) != image.size()) {
+        return std::nullopt;
+    }
+    return ExtractArchiveBlockFromImage(image.data(), image.size());
+}
+
+bool LoadLanguageArchive() {
+    const std::wstring path = ModulePath(AppState.instance);
+    std::optional<std::vector<uint8_t>> block;
+    if (!path.empty()) {
+        block = ExtractArchiveBlock(path);
+    }
+    // A header claiming an absurd length counts as unreadable too.
+    if (!block || !LoadArchiveFromBlock(block->data(), block->size())) {
+        ShowAlert(L"Error! Loading language file string archive");
+        PostQuitMessage(0);
+        return false;
+    }
+    return true;
+}

@@ -48,11 +48,13 @@ std::optional<std::vector<uint8_t>> ExtractArchiveBlock(const std::wstring& path
         return std::nullopt;
     }
     rewind(file.get());
-    std::vector<uint8_t> image(static_cast<size_t>(size));
-    if (fread(image.data(), 1, image.size(), file.get()) != image.size()) {
+    // Left uninitialised: the read fills it, and zeroing the whole program costs start-up time.
+    const size_t length = static_cast<size_t>(size);
+    const std::unique_ptr<uint8_t[]> image(new uint8_t[length]);
+    if (fread(image.get(), 1, length, file.get()) != length) {
         return std::nullopt;
     }
-    return ExtractArchiveBlockFromImage(image.data(), image.size());
+    return ExtractArchiveBlockFromImage(image.get(), length);
 }
 
 bool LoadLanguageArchive() {

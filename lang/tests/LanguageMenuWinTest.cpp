@@ -490,7 +490,8 @@ TEST_F(LanguageMenuTest, ReadTextFileDecodesWholeFiles) {
     std::string longUtf8 = "\xEF\xBB\xBF";
     longUtf8.resize(1023, 'a');
     longUtf8 += "\xE0\xB8\xA0z"; // a Thai letter at byte 1,023
-    const std::string ansiBytes = "16=Ecran \xC9\xE8\r\n";
+    // 0x80 and 0x9C differ between the usual code pages and Latin-1; none is valid UTF-8.
+    const std::string ansiBytes = "16=Ecran \xC9\xE8 \x80 \x9C\r\n";
     wchar_t ansiWide[32] = {};
     const int ansiUnits = MultiByteToWideChar(CP_ACP, 0, ansiBytes.data(),
                                               static_cast<int>(ansiBytes.size()), ansiWide, 32);

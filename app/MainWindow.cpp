@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/FullScreen.h"
 #include "app/KeyCommands.h"
+#include "speedtest/SpeedTest.h"
 #include "touch/TouchApi.h"
 #include "touch/TouchPaint.h"
 
@@ -80,6 +81,7 @@ LRESULT OnKeyUp(WPARAM wParam)
         if (AppState.speedTestRunning.load()) {
             return 1;
         }
+        StartSpeedTest();
         AppState.screenIndex = -1;
         return 0;
     case KeyCommand::ShowLanguageMenu:

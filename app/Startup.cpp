@@ -3,6 +3,8 @@
 #include "app/AppState.h"
 #include "app/MainWindow.h"
 #include "lang/ArchiveLoad.h"
+#include "lang/LanguageChoice.h"
+#include "settings/SettingsFile.h"
 
 void EnableDisplayScalingAwareness()
 {
@@ -27,6 +29,10 @@ int RunQuillfern()
     if (!LoadLanguageArchive()) {
         return 0; // the alert has been shown; no window
     }
+    // A stored choice wins over the system language.
+    CurrentLanguage = DefaultLanguageIndex();
+    LocateSettingsFile();
+    CurrentLanguage = ReadSettingInt(L"lng", CurrentLanguage);
 
     const HWND window = CreateMainWindow();
     if (!window) {

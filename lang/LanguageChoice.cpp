@@ -1,0 +1,7 @@
+#include "lang/LanguageChoice.h"
+
+#include <windows.h>
+
+LanguageIndex DefaultLanguageIndex() {
+    return DefaultLanguageIndex(GetUserDefaultLangID());
+}

@@ -68,6 +68,7 @@ LRESULT SendTouch(HWND window, const std::vector<TOUCHINPUT>& inputs)
 {
     const auto handle = reinterpret_cast<HTOUCHINPUT>(nextHandle++);
     pending[handle] = inputs;
+    counters.sentHandles.push_back(handle);
     return SendMessageW(window, WM_TOUCH, MAKEWPARAM(inputs.size(), 0), reinterpret_cast<LPARAM>(handle));
 }
 

@@ -12,6 +12,7 @@ struct Counters {
     int registerCalls = 0;
     int readCalls = 0;
     int closeCalls = 0;
+    std::vector<HTOUCHINPUT> sentHandles; // in the order SendTouch delivered them
     std::vector<HTOUCHINPUT> closedHandles;
 };
 

@@ -3,6 +3,13 @@
 #include "app/AppState.h"
 #include "app/FullScreen.h"
 #include "app/KeyCommands.h"
+#include "app/WideText.h"
+#include "lang/LanguageMenu.h"
+#include "lang/StringLookup.h"
+#include "maint/SelfRemoval.h"
+#include "maint/ShellShortcuts.h"
+#include "screens/HelpText.h"
+#include "screens/StartScreen.h"
 #include "speedtest/SpeedTest.h"
 #include "touch/TouchApi.h"
 #include "touch/TouchPaint.h"
@@ -24,6 +31,9 @@ void RunCommand(KeyCommand command)
     case KeyCommand::Quit:
         PostQuitMessage(0);
         break;
+    case KeyCommand::OpenMakerPage:
+        OpenMakerPage();
+        break;
     case KeyCommand::ScreenIndexBack:
         AppState.screenIndex -= 1;
         break;
@@ -32,6 +42,15 @@ void RunCommand(KeyCommand command)
         break;
     case KeyCommand::ToggleFullScreen:
         ToggleFullScreen();
+        break;
+    case KeyCommand::RemoveProgram:
+        RemoveProgram();
+        break;
+    case KeyCommand::OpenTouchCalibration:
+        OpenTouchCalibration();
+        break;
+    case KeyCommand::ExportTranslationTemplate:
+        ExportTranslationTemplate();
         break;
     default:
         break;
@@ -44,7 +63,7 @@ void OnCreate(HWND window)
     ToggleFullScreen();
     ResetContacts(AppState.touchContacts);
     if (!TouchApiRegisterWindow(window, 0)) {
-        MessageBoxW(nullptr, L"", L"", MB_OK);
+        MessageBoxW(nullptr, AsWide(BuildTouchErrorText()), AsWide(LookupString(60)), MB_OK);
     }
 }
 
@@ -59,7 +78,8 @@ LRESULT OnPaint(HWND window)
         return 1;
     }
     PAINTSTRUCT paint;
-    BeginPaint(window, &paint);
+    const HDC dc = BeginPaint(window, &paint);
+    PaintScreen(dc, window);
     EndPaint(window, &paint);
     return 0;
 }
@@ -86,6 +106,7 @@ LRESULT OnKeyUp(WPARAM wParam)
         return 0;
     case KeyCommand::ShowLanguageMenu:
         AppState.screenIndex = -1;
+        ShowLanguageMenu();
         return 1;
     default:
         return 0;

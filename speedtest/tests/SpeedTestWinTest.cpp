@@ -430,7 +430,13 @@ TEST_F(SpeedTestTest, PaintDecisionPaintsNothingWhileTheTestRunsAndNoFingerIsDow
     InvalidateRect(window, nullptr, FALSE);
     UpdateWindow(window);
     EXPECT_EQ(countMagenta(), all);
+
+    // The same repaint with the test off paints the start screen over it.
     AppState.speedTestRunning.store(0);
+    fillMagenta();
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    EXPECT_LT(countMagenta(), all / 2);
 }
 
 TEST_F(SpeedTestTest, APictureThatCannotBeMadeEndsTheWorkerWithoutDrawing) {

@@ -25,9 +25,15 @@ void DrawTextPass(HDC dc, const wchar_t* text, RECT* rect, UINT format, COLORREF
     DrawTextW(dc, shown, lstrlenW(shown), rect, format);
 }
 
-// One opaque fill per run of rows sharing a colour: the same pixels as a fill per row, in at
-// most 200 calls, so the window is covered quickly and the texts follow at once.
-void FillGradient(HDC dc, int32_t width, int32_t height) {
+const wchar_t* NeutralText(int entry) {
+    const char16_t* text = NeutralStrings[entry];
+    return text ? AsWide(text) : L"";
+}
+
+} // namespace
+
+// Fewer calls than rows, so the window is covered quickly and the texts follow at once.
+void FillStartScreenGradient(HDC dc, int width, int height) {
     for (int32_t step = 0; step < kGradientSteps; ++step) {
         const GradientBand band = GradientBandOfStep(step, height);
         if (band.top >= band.bottom) {
@@ -38,13 +44,6 @@ void FillGradient(HDC dc, int32_t width, int32_t height) {
         ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rows, nullptr, 0, nullptr);
     }
 }
-
-const wchar_t* NeutralText(int entry) {
-    const char16_t* text = NeutralStrings[entry];
-    return text ? AsWide(text) : L"";
-}
-
-} // namespace
 
 void DrawShadowedBlock(HDC dc, const wchar_t* text, RECT* rect, int step, UINT format) {
     if (IsRightToLeftLanguage(CurrentLanguage.load(std::memory_order_relaxed))) {
@@ -69,7 +68,7 @@ void DrawStartScreen(HDC dc, const RECT& client) {
     RECT textRect{layout.textRect.left, layout.textRect.top, layout.textRect.right,
                   layout.textRect.bottom};
 
-    FillGradient(dc, layout.width, layout.height);
+    FillStartScreenGradient(dc, layout.width, layout.height);
 
     {
         LOGFONTW logFont = {};

@@ -12,6 +12,10 @@ void PaintScreen(HDC dc, HWND window);
 // a benchmark). Leaves the background mode TRANSPARENT, white text and the dc's font selected.
 void DrawStartScreen(HDC dc, const RECT& client);
 
+// The gradient alone, rows 0..height-1 across 0..width: one opaque fill per run of rows that
+// share a colour, the same pixels as one fill per row in at most 200 calls.
+void FillStartScreenGradient(HDC dc, int width, int height);
+
 // Black pass in rect, then the white pass with rect's top and left moved by step (rect is
 // changed). Right-to-left languages add DT_RTLREADING | DT_RIGHT to both passes.
 void DrawShadowedBlock(HDC dc, const wchar_t* text, RECT* rect, int step, UINT format);

@@ -401,6 +401,34 @@ TEST(StartScreenMemory, GradientRowsMatchOneFillPerRow) {
     }
 }
 
+// The runs of equal rows against one fill per row, pixel for pixel, over the whole width.
+TEST(StartScreenMemory, GradientRunsPaintTheSamePixelsAsOneFillPerRow) {
+    for (const int height : {1, 2, 3, 199, 200, 201, 573, 722, 1080, 2160}) {
+        SCOPED_TRACE(height);
+        const int width = 37;
+        MemoryCanvas rows(width, height);
+        MemoryCanvas runs(width, height);
+        ASSERT_TRUE(rows.Ready());
+        ASSERT_TRUE(runs.Ready());
+        for (int y = 0; y < height; ++y) {
+            const int c = 200 * y / height;
+            const RECT row{0, y, width, y + 1};
+            SetBkColor(rows.Get(), RGB(c, 0, 200 - c));
+            ExtTextOutW(rows.Get(), 0, 0, ETO_OPAQUE, &row, nullptr, 0, nullptr);
+        }
+        // A colour the gradient never has, so an unfilled pixel shows.
+        ScopedGdiObject<HBRUSH> green(CreateSolidBrush(RGB(0, 255, 0)));
+        const RECT all{0, 0, width, height};
+        FillRect(runs.Get(), &all, green.Get());
+        FillStartScreenGradient(runs.Get(), width, height);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                ASSERT_EQ(runs.At(x, y), rows.At(x, y)) << x << "," << y;
+            }
+        }
+    }
+}
+
 TEST(StartScreenMemory, LeavesTheDeviceContextAsDocumented) {
     MemoryCanvas canvas(640, 480);
     ASSERT_TRUE(canvas.Ready());

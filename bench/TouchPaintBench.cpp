@@ -59,46 +59,49 @@ void PlaceTenContacts(int width, int height) {
 
 struct Figures {
     double median = 0;
-    double mean = 0;
+    double fastest = 0;
 };
 
 Figures Summarise(std::vector<double> times) {
     Figures f;
-    for (double t : times) {
-        f.mean += t;
-    }
-    f.mean /= static_cast<double>(times.size());
+    f.fastest = *std::min_element(times.begin(), times.end());
     std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
     f.median = times[times.size() / 2];
     return f;
 }
 
-// Frames of the two sides alternate, so that load from other processes hits both alike; the
-// median frame is the figure, the mean is printed beside it.
+// Milliseconds per frame over a block of consecutive frames of one side.
+template <typename Frame> double TimeBlock(int frames, Frame frame) {
+    const double start = Now();
+    for (int i = 0; i < frames; ++i) {
+        frame();
+    }
+    GdiFlush();
+    return (Now() - start) * 1000.0 / frames;
+}
+
+// Blocks of the two sides alternate, so that load from other processes hits both alike, and
+// each block runs in a steady state of its own; the median block is the figure, the fastest
+// block is printed beside it.
 template <typename Touch, typename Baseline>
-void Compare(const char* what, int width, int height, int frames, Touch touch, Baseline baseline) {
+void Compare(const char* what, int width, int height, int blocks, int frames, Touch touch,
+             Baseline baseline) {
     std::vector<double> touchTimes;
     std::vector<double> baselineTimes;
-    for (int i = 0; i < frames; ++i) {
-        double start = Now();
-        touch();
-        GdiFlush();
-        touchTimes.push_back((Now() - start) * 1000.0);
-        start = Now();
-        baseline();
-        GdiFlush();
-        baselineTimes.push_back((Now() - start) * 1000.0);
+    for (int i = 0; i < blocks; ++i) {
+        touchTimes.push_back(TimeBlock(frames, touch));
+        baselineTimes.push_back(TimeBlock(frames, baseline));
     }
     const Figures t = Summarise(touchTimes);
     const Figures b = Summarise(baselineTimes);
     const double ratio = t.median / b.median;
-    std::printf("%-20s %4d x %4d  touch %7.3f ms (mean %7.3f)  baseline %7.3f ms (mean %7.3f)  "
-                "ratio %4.2f (of means %4.2f)  %s\n",
-                what, width, height, t.median, t.mean, b.median, b.mean, ratio, t.mean / b.mean,
-                ratio <= 1.3 ? "target <= 1.3 met" : "target <= 1.3 MISSED");
+    std::printf("%-18s %4d x %4d  touch %6.3f ms (fastest %6.3f)  baseline %6.3f ms (fastest "
+                "%6.3f)  ratio %4.2f (fastest %4.2f)  %s\n",
+                what, width, height, t.median, t.fastest, b.median, b.fastest, ratio,
+                t.fastest / b.fastest, ratio <= 1.3 ? "target <= 1.3 met" : "target <= 1.3 MISSED");
 }
 
-bool Measure(HINSTANCE instance, int width, int height, int frames) {
+bool Measure(HINSTANCE instance, int width, int height, int blocks, int frames) {
     const HWND window = CreateWindowExW(0, L"QuillfernTouchBench", L"bench", WS_POPUP | WS_VISIBLE,
                                         0, 0, width, height, nullptr, nullptr, instance, nullptr);
     if (!window) {
@@ -147,8 +150,13 @@ bool Measure(HINSTANCE instance, int width, int height, int frames) {
         composeTouch();
         bareBaseline();
     }
-    Compare("through WM_PAINT", width, height, frames, paintTouch, paintBaseline);
-    Compare("into the window DC", width, height, frames, composeTouch, bareBaseline);
+    Compare("through WM_PAINT", width, height, blocks, frames, paintTouch, paintBaseline);
+    Compare("into the window DC", width, height, blocks, frames, composeTouch, bareBaseline);
+    // The frame without circles: shows what the circles themselves cost.
+    ContactTable none;
+    ResetContacts(none);
+    const auto composeEmpty = [&] { ComposeContactFrame(windowDC.Get(), width, height, none); };
+    Compare("no contacts", width, height, blocks, frames, composeEmpty, bareBaseline);
     baselineDC = nullptr;
     DestroyWindow(window);
     return true;
@@ -164,9 +172,10 @@ int main() {
     windowClass.hInstance = instance;
     windowClass.lpszClassName = L"QuillfernTouchBench";
     RegisterClassExW(&windowClass);
-    std::printf("ten contacts; median ms per frame. Touch: PaintContacts (WM_PAINT) or "
+    std::printf("ten contacts; ms per frame, median of alternating blocks. Touch: PaintContacts "
+                "(WM_PAINT) or "
                 "ComposeContactFrame; baseline: FillRect + BitBlt of a reused memory DC\n");
-    bool ok = Measure(instance, 1920, 1080, 500);
-    ok = Measure(instance, 3840, 2160, 200) && ok;
+    bool ok = Measure(instance, 1920, 1080, 61, 20);
+    ok = Measure(instance, 3840, 2160, 31, 10) && ok;
     return ok ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -154,7 +155,9 @@ const CircleSprite* SpriteFor(uint32_t colour)
     return &sprites[spriteCount++];
 }
 
-void PaintCircle(const TouchContact& contact)
+// overDrawn: the circle's box meets one drawn before in this frame. Elsewhere the box is still
+// black, so the whole sprite can be copied without clipping.
+void PaintCircle(const TouchContact& contact, bool overDrawn)
 {
     const int left = contact.x - ContactRadius;
     const int top = contact.y - ContactRadius;
@@ -164,6 +167,10 @@ void PaintCircle(const TouchContact& contact)
         DrawCircle(compositionDC, left, top, brush.Get());
         return;
     }
+    if (!overDrawn) {
+        BitBlt(compositionDC, left, top, kCircleSize, kCircleSize, sprite->dc, 0, 0, SRCCOPY);
+        return;
+    }
     SelectClipRgn(compositionDC, footprint);
     OffsetClipRgn(compositionDC, left, top);
     BitBlt(compositionDC, left, top, kCircleSize, kCircleSize, sprite->dc, 0, 0, SRCCOPY);
@@ -171,6 +178,9 @@ void PaintCircle(const TouchContact& contact)
 }
 
 } // namespace
+
+// The system's record, read in arrays with the record size passed along.
+static_assert(sizeof(TOUCHINPUT) == 48);
 
 LRESULT HandleTouchMessage(HWND window, WPARAM wParam, LPARAM lParam)
 {
@@ -206,7 +216,9 @@ LRESULT HandleTouchMessage(HWND window, WPARAM wParam, LPARAM lParam)
 void ComposeContactFrame(HDC target, int width, int height, const ContactTable& table)
 {
     PrepareComposition(target, width, height);
-    if (!compositionDC || !compositionBitmap) {
+    // A bitmap of another size (a new one could not be had) would copy stale pixels.
+    if (!compositionDC || !compositionBitmap || compositionWidth != width ||
+        compositionHeight != height) {
         return;
     }
     const RECT client{0, 0, width, height};
@@ -214,10 +226,19 @@ void ComposeContactFrame(HDC target, int width, int height, const ContactTable& 
     FillRect(compositionDC, &client, black.Get());
     // Slot order: higher slots over lower ones. Free slots hold -1 and are skipped with the
     // contacts on the first row or column, which are tracked but not drawn.
+    std::array<POINT, kContactSlots> drawn{};
+    int drawnCount = 0;
     for (const TouchContact& contact : table) {
-        if (contact.x > 0 && contact.y > 0) {
-            PaintCircle(contact);
+        if (contact.x <= 0 || contact.y <= 0) {
+            continue;
         }
+        bool overDrawn = false;
+        for (int i = 0; i < drawnCount; ++i) {
+            overDrawn = overDrawn || (std::abs(contact.x - drawn[i].x) < kCircleSize &&
+                                      std::abs(contact.y - drawn[i].y) < kCircleSize);
+        }
+        PaintCircle(contact, overDrawn);
+        drawn[drawnCount++] = {contact.x, contact.y};
     }
     BitBlt(target, 0, 0, width, height, compositionDC, 0, 0, SRCCOPY);
 }

@@ -10,6 +10,7 @@
 #include "app/MainWindow.h"
 #include "tests/support/FakeTouch.h"
 #include "tests/support/WinTestSupport.h"
+#include "touch/TouchPaint.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ struct GdiCounts {
     int dcsCreated = 0;
     int dcsDeleted = 0;
     std::vector<SIZE> bitmapSizes;
+    std::vector<SIZE> blitSizes;
 };
 
 class GdiCalls {
@@ -105,6 +107,7 @@ class GdiCalls {
                  &realCreateCompatibleDC);
         Redirect("DeleteObject", reinterpret_cast<void*>(&CountedDeleteObject), &realDeleteObject);
         Redirect("DeleteDC", reinterpret_cast<void*>(&CountedDeleteDC), &realDeleteDC);
+        Redirect("BitBlt", reinterpret_cast<void*>(&CountedBitBlt), &realBitBlt);
     }
     ~GdiCalls() {
         counting = false;
@@ -115,7 +118,7 @@ class GdiCalls {
     GdiCalls(const GdiCalls&) = delete;
     GdiCalls& operator=(const GdiCalls&) = delete;
 
-    bool Installed() const { return redirected == 5; }
+    bool Installed() const { return redirected == 6; }
     static void Start() {
         counts = {};
         counting = true;
@@ -197,6 +200,13 @@ class GdiCalls {
         }
         return realDeleteObject(object);
     }
+    static BOOL WINAPI CountedBitBlt(HDC target, int x, int y, int width, int height, HDC source,
+                                     int sourceX, int sourceY, DWORD rop) {
+        if (counting) {
+            counts.blitSizes.push_back({width, height});
+        }
+        return realBitBlt(target, x, y, width, height, source, sourceX, sourceY, rop);
+    }
     static BOOL WINAPI CountedDeleteDC(HDC dc) {
         counts.dcsDeleted += counting ? 1 : 0;
         return realDeleteDC(dc);
@@ -207,6 +217,7 @@ class GdiCalls {
     static inline HDC(WINAPI* realCreateCompatibleDC)(HDC) = nullptr;
     static inline BOOL(WINAPI* realDeleteObject)(HGDIOBJ) = nullptr;
     static inline BOOL(WINAPI* realDeleteDC)(HDC) = nullptr;
+    static inline BOOL(WINAPI* realBitBlt)(HDC, int, int, int, int, HDC, int, int, DWORD) = nullptr;
     static inline bool counting = false;
     static inline Counts counts;
 
@@ -597,9 +608,19 @@ TEST_F(TouchWindowTest, EveryInputHandleIsClosedOnceAfterReading) {
     EXPECT_EQ(faketouch::Calls().closedHandles, faketouch::Calls().sentHandles);
 }
 
+int FullFrameCopies(const GdiCounts& counts, const RECT& client) {
+    int copies = 0;
+    for (const SIZE& size : counts.blitSizes) {
+        copies += size.cx == client.right && size.cy == client.bottom ? 1 : 0;
+    }
+    return copies;
+}
+
 TEST_F(TouchWindowTest, CompositionBitmapIsKeptWhileTheSizeStaysAndReplacedWhenItChanges) {
     GdiCalls calls;
     ASSERT_TRUE(calls.Installed());
+    // This contact's colour has been painted before the counting starts, so whatever is made
+    // once per colour already exists.
     ASSERT_EQ(Touch({Down(71, 400, 300)}), 1);
     Paint();
 
@@ -610,8 +631,10 @@ TEST_F(TouchWindowTest, CompositionBitmapIsKeptWhileTheSizeStaysAndReplacedWhenI
         UpdateWindow(window);
     }
     GdiCalls::Counts same = GdiCalls::Stop();
-    // The brushes show that every message was painted through the counted calls.
-    EXPECT_GE(same.brushesCreated, kMessages);
+    // Every message was painted, and each frame reached the window in one copy of its size.
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(FullFrameCopies(same, client), kMessages);
     EXPECT_EQ(same.brushesDeleted, same.brushesCreated);
     EXPECT_EQ(same.bitmapsCreated, 0);
     EXPECT_EQ(same.bitmapsDeleted, 0);
@@ -648,8 +671,6 @@ TEST_F(TouchWindowTest, CompositionBitmapIsKeptWhileTheSizeStaysAndReplacedWhenI
              PumpMessages(50);
          }},
     };
-    RECT client{};
-    GetClientRect(window, &client);
     SIZE previous{client.right, client.bottom};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -669,6 +690,7 @@ TEST_F(TouchWindowTest, CompositionBitmapIsKeptWhileTheSizeStaysAndReplacedWhenI
         ASSERT_GE(changed.bitmapsCreated, 1);
         EXPECT_EQ(changed.bitmapsDeleted, changed.bitmapsCreated) << "a replaced bitmap was kept";
         EXPECT_EQ(changed.brushesDeleted, changed.brushesCreated);
+        EXPECT_GE(FullFrameCopies(changed, client), 1);
         EXPECT_EQ(changed.dcsCreated, 0);
         SIZE before = previous;
         for (const SIZE& made : changed.bitmapSizes) {
@@ -684,6 +706,141 @@ TEST_F(TouchWindowTest, CompositionBitmapIsKeptWhileTheSizeStaysAndReplacedWhenI
         ExpectPixel(capture, now.cx - 1, 0, kBlack, "top right corner");
         ExpectPixel(capture, 0, now.cy - 1, kBlack, "bottom left corner");
         previous = now;
+    }
+}
+
+// A 32-bit top-down DIB with a DC, to compare frames pixel by pixel.
+class Canvas {
+  public:
+    Canvas(int width, int height) : width_(width), height_(height) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+        dc_ = CreateCompatibleDC(nullptr);
+        previous_ = SelectObject(dc_, bitmap_);
+    }
+    ~Canvas() {
+        SelectObject(dc_, previous_);
+        DeleteDC(dc_);
+        DeleteObject(bitmap_);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    bool Ok() const { return bitmap_ && dc_ && bits_; }
+    HDC Dc() const { return dc_; }
+    uint32_t At(int x, int y) const {
+        return static_cast<const uint32_t*>(bits_)[static_cast<size_t>(y) * width_ + x] & 0xFFFFFF;
+    }
+
+  private:
+    int width_;
+    int height_;
+    HBITMAP bitmap_ = nullptr;
+    HDC dc_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+    void* bits_ = nullptr;
+};
+
+// The touch picture as plain GDI draws it: black, then one Ellipse per slot in slot order.
+void DrawReference(HDC dc, int width, int height, const ContactTable& table) {
+    const RECT all{0, 0, width, height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    for (const TouchContact& c : table) {
+        if (c.x > 0 && c.y > 0) {
+            const HBRUSH brush = CreateSolidBrush(c.colour);
+            const HGDIOBJ previous = SelectObject(dc, brush);
+            Ellipse(dc, c.x - 60, c.y - 60, c.x + 60, c.y + 60);
+            SelectObject(dc, previous);
+            DeleteObject(brush);
+        }
+    }
+}
+
+// Frames composed for the window equal plain Ellipse drawing everywhere: circles apart, touching,
+// overlapping by a pixel or heavily, cut by the edges, the same colour twice.
+TEST_F(TouchWindowTest, ComposedFramesEqualPlainEllipseDrawing) {
+    constexpr int kWidth = 640;
+    constexpr int kHeight = 400;
+    struct Scene {
+        std::string name;
+        std::vector<TouchContact> contacts; // slots 0, 1, ... in order
+    };
+    const uint32_t* p = ContactPalette.data();
+    std::vector<Scene> scenes = {
+        {"apart", {{p[0], 1, 100, 100}, {p[1], 2, 300, 100}, {p[2], 3, 500, 300}}},
+        {"boxes touching side by side", {{p[0], 1, 100, 100}, {p[1], 2, 220, 100}}},
+        {"boxes overlapping by one column", {{p[0], 1, 100, 100}, {p[1], 2, 219, 100}}},
+        {"boxes one column apart", {{p[0], 1, 100, 100}, {p[1], 2, 221, 100}}},
+        {"boxes overlapping by one row", {{p[0], 1, 100, 100}, {p[1], 2, 100, 219}}},
+        {"boxes overlapping by two columns, rows apart",
+         {{p[0], 1, 100, 100}, {p[1], 2, 218, 130}}},
+        {"boxes overlapping by two rows, columns apart",
+         {{p[0], 1, 100, 100}, {p[1], 2, 130, 218}}},
+        {"boxes overlapping at a corner", {{p[0], 1, 100, 100}, {p[1], 2, 219, 219}}},
+        {"corners overlap, discs do not", {{p[0], 1, 100, 100}, {p[1], 2, 195, 195}}},
+        {"heavy overlap",
+         {{p[0], 1, 300, 200}, {p[1], 2, 310, 205}, {p[2], 3, 290, 190}, {p[3], 4, 300, 230}}},
+        {"only a later slot overlaps an earlier one",
+         {{p[0], 1, 100, 100}, {p[1], 2, 400, 100}, {p[2], 3, 150, 120}}},
+        {"the same colour twice", {{p[1], 1, 200, 200}, {p[1], 2, 250, 200}}},
+        {"edges",
+         {{p[0], 1, 1, 1},
+          {p[1], 2, kWidth - 1, 200},
+          {p[2], 3, 300, kHeight - 1},
+          {p[3], 4, kWidth + 30, kHeight + 30},
+          {p[4], 5, 0, 200},
+          {p[5], 6, 200, 0},
+          {p[6], 7, 30, 150}}},
+    };
+    // Ten contacts at spread and clustered pseudo-random places, in palette and shifted colours.
+    uint32_t seed = 12345;
+    const auto next = [&seed](int range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<uint32_t>(range));
+    };
+    for (int n = 0; n < 12; ++n) {
+        Scene scene{"random " + std::to_string(n), {}};
+        const int spread = n % 2 ? 200 : kWidth;
+        for (int slot = 0; slot < kContactSlots; ++slot) {
+            scene.contacts.push_back({p[next(kContactSlots)], static_cast<uint32_t>(slot + 1),
+                                      next(spread) - 20, next(spread * kHeight / kWidth) - 20});
+        }
+        scenes.push_back(scene);
+    }
+    Canvas composed(kWidth, kHeight);
+    Canvas reference(kWidth, kHeight);
+    ASSERT_TRUE(composed.Ok() && reference.Ok());
+    for (const Scene& scene : scenes) {
+        SCOPED_TRACE(scene.name);
+        ContactTable table;
+        ResetContacts(table);
+        for (size_t i = 0; i < scene.contacts.size(); ++i) {
+            table[i] = scene.contacts[i];
+        }
+        ComposeContactFrame(composed.Dc(), kWidth, kHeight, table);
+        DrawReference(reference.Dc(), kWidth, kHeight, table);
+        GdiFlush();
+        int differing = 0;
+        std::string first;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                if (composed.At(x, y) != reference.At(x, y)) {
+                    if (!differing++) {
+                        char text[96];
+                        snprintf(text, sizeof(text), "(%d, %d): %06X instead of %06X", x, y,
+                                 static_cast<unsigned>(composed.At(x, y)),
+                                 static_cast<unsigned>(reference.At(x, y)));
+                        first = text;
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(differing, 0) << "first at " << first;
     }
 }
 

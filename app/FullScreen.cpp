@@ -7,8 +7,7 @@ int fullScreenFlag = 0;
 constexpr LONG kFrameStyleBits = WS_CAPTION | WS_THICKFRAME; // 0x00C40000
 } // namespace
 
-void ToggleFullScreen()
-{
+void ToggleFullScreen() {
     const HWND window = AppState.mainWindow;
     fullScreenFlag = fullScreenFlag ? 0 : 1;
     if (fullScreenFlag) {

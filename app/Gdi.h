@@ -7,21 +7,20 @@
 
 // Owns a GDI object (brush, font, bitmap) and deletes it.
 template <typename Handle> class ScopedGdiObject {
-public:
+  public:
     explicit ScopedGdiObject(Handle handle = nullptr) : handle_(handle) {}
     ~ScopedGdiObject() { Reset(); }
     ScopedGdiObject(const ScopedGdiObject&) = delete;
     ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
-    ScopedGdiObject(ScopedGdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    ScopedGdiObject& operator=(ScopedGdiObject&& other) noexcept
-    {
+    ScopedGdiObject(ScopedGdiObject&& other) noexcept
+        : handle_(std::exchange(other.handle_, nullptr)) {}
+    ScopedGdiObject& operator=(ScopedGdiObject&& other) noexcept {
         if (this != &other) {
             Reset(std::exchange(other.handle_, nullptr));
         }
         return *this;
     }
-    void Reset(Handle handle = nullptr)
-    {
+    void Reset(Handle handle = nullptr) {
         if (handle_) {
             DeleteObject(handle_);
         }
@@ -30,16 +29,16 @@ public:
     Handle Get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
 
-private:
+  private:
     Handle handle_;
 };
 
 // Selects an object into a device context and puts the previous one back.
 class ScopedSelect {
-public:
-    ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
-    ~ScopedSelect()
-    {
+  public:
+    ScopedSelect(HDC dc, HGDIOBJ object)
+        : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
+    ~ScopedSelect() {
         if (previous_) {
             SelectObject(dc_, previous_);
         }
@@ -47,17 +46,16 @@ public:
     ScopedSelect(const ScopedSelect&) = delete;
     ScopedSelect& operator=(const ScopedSelect&) = delete;
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ previous_;
 };
 
 // A window's device context from GetDC, released again.
 class ScopedWindowDC {
-public:
+  public:
     explicit ScopedWindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~ScopedWindowDC()
-    {
+    ~ScopedWindowDC() {
         if (dc_) {
             ReleaseDC(window_, dc_);
         }
@@ -66,17 +64,16 @@ public:
     ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
     HDC Get() const { return dc_; }
 
-private:
+  private:
     HWND window_;
     HDC dc_;
 };
 
 // A memory device context from CreateCompatibleDC, deleted again.
 class ScopedMemoryDC {
-public:
+  public:
     explicit ScopedMemoryDC(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
-    ~ScopedMemoryDC()
-    {
+    ~ScopedMemoryDC() {
         if (dc_) {
             DeleteDC(dc_);
         }
@@ -85,20 +82,20 @@ public:
     ScopedMemoryDC& operator=(const ScopedMemoryDC&) = delete;
     HDC Get() const { return dc_; }
 
-private:
+  private:
     HDC dc_;
 };
 
 // BeginPaint/EndPaint pair.
 class ScopedPaint {
-public:
+  public:
     explicit ScopedPaint(HWND window) : window_(window) { dc_ = BeginPaint(window, &paint_); }
     ~ScopedPaint() { EndPaint(window_, &paint_); }
     ScopedPaint(const ScopedPaint&) = delete;
     ScopedPaint& operator=(const ScopedPaint&) = delete;
     HDC Get() const { return dc_; }
 
-private:
+  private:
     HWND window_;
     PAINTSTRUCT paint_{};
     HDC dc_;

@@ -25,16 +25,14 @@ constexpr std::array<KeyDownStep, 9> KeyDownSteps = {{
 
 } // namespace
 
-KeyPressClass ClassifyKeyDown(uint32_t lParam)
-{
+KeyPressClass ClassifyKeyDown(uint32_t lParam) {
     if (lParam & 0x80000000u) {
         return KeyPressClass::Release;
     }
     return (lParam & 0x40000000u) ? KeyPressClass::Repeat : KeyPressClass::FirstPress;
 }
 
-int32_t RunKeyDown(uint32_t lParam, const KeyDownHandlers& handlers)
-{
+int32_t RunKeyDown(uint32_t lParam, const KeyDownHandlers& handlers) {
     const KeyPressClass pressClass = ClassifyKeyDown(lParam);
     // Left Alt is tested before the class, so a held Alt ends the program even on repeats.
     if (handlers.isLeftAltDown()) {
@@ -56,8 +54,7 @@ int32_t RunKeyDown(uint32_t lParam, const KeyDownHandlers& handlers)
     return 0;
 }
 
-KeyCommand KeyUpCommand(int virtualKey)
-{
+KeyCommand KeyUpCommand(int virtualKey) {
     switch (virtualKey) {
     case Vk::F2:
         return KeyCommand::StartSpeedTest;

@@ -39,7 +39,7 @@ enum class KeyCommand {
 KeyPressClass ClassifyKeyDown(uint32_t lParam);
 
 struct KeyDownHandlers {
-    std::function<bool()> isLeftAltDown;       // GetKeyState: the message's own view
+    std::function<bool()> isLeftAltDown;           // GetKeyState: the message's own view
     std::function<bool(int virtualKey)> isKeyDown; // GetAsyncKeyState: held right now
     std::function<void(KeyCommand)> run;
 };

@@ -2,7 +2,6 @@
 
 #include "app/Startup.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
-{
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return RunQuillfern();
 }

@@ -20,13 +20,11 @@ namespace {
 
 constexpr WORD kIconResource = 107;
 
-bool KeyHeld(int virtualKey)
-{
+bool KeyHeld(int virtualKey) {
     return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
 }
 
-void RunCommand(KeyCommand command)
-{
+void RunCommand(KeyCommand command) {
     switch (command) {
     case KeyCommand::Quit:
         PostQuitMessage(0);
@@ -57,8 +55,7 @@ void RunCommand(KeyCommand command)
     }
 }
 
-void OnCreate(HWND window)
-{
+void OnCreate(HWND window) {
     AppState.mainWindow = window;
     ToggleFullScreen();
     ResetContacts(AppState.touchContacts);
@@ -67,8 +64,7 @@ void OnCreate(HWND window)
     }
 }
 
-LRESULT OnPaint(HWND window)
-{
+LRESULT OnPaint(HWND window) {
     if (AnyContactActive(AppState.touchContacts)) {
         return PaintContacts(window);
     }
@@ -84,8 +80,7 @@ LRESULT OnPaint(HWND window)
     return 0;
 }
 
-LRESULT OnKeyDown(LPARAM lParam)
-{
+LRESULT OnKeyDown(LPARAM lParam) {
     const KeyDownHandlers handlers{
         [] { return (GetKeyState(Vk::LeftAlt) & 0x8000) != 0; },
         KeyHeld,
@@ -94,8 +89,7 @@ LRESULT OnKeyDown(LPARAM lParam)
     return RunKeyDown(static_cast<uint32_t>(lParam), handlers);
 }
 
-LRESULT OnKeyUp(WPARAM wParam)
-{
+LRESULT OnKeyUp(WPARAM wParam) {
     switch (KeyUpCommand(static_cast<int>(wParam))) {
     case KeyCommand::StartSpeedTest:
         if (AppState.speedTestRunning.load()) {
@@ -115,8 +109,7 @@ LRESULT OnKeyUp(WPARAM wParam)
 
 } // namespace
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         OnCreate(window);
@@ -150,8 +143,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
-void RegisterMainWindowClass()
-{
+void RegisterMainWindowClass() {
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = MainWindowProc;
@@ -164,8 +156,8 @@ void RegisterMainWindowClass()
     RegisterClassExW(&windowClass);
 }
 
-HWND CreateMainWindow()
-{
-    return CreateWindowExW(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                           0, CW_USEDEFAULT, 0, nullptr, nullptr, AppState.instance, nullptr);
+HWND CreateMainWindow() {
+    return CreateWindowExW(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW,
+                           CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr, AppState.instance,
+                           nullptr);
 }

@@ -6,8 +6,7 @@
 #include "lang/LanguageChoice.h"
 #include "settings/SettingsFile.h"
 
-void EnableDisplayScalingAwareness()
-{
+void EnableDisplayScalingAwareness() {
     // Loaded once and kept: the function is missing before Vista.
     static const HMODULE user32 = LoadLibraryW(L"user32.dll");
     if (!user32) {
@@ -21,8 +20,7 @@ void EnableDisplayScalingAwareness()
     }
 }
 
-int RunQuillfern()
-{
+int RunQuillfern() {
     AppState.instance = GetModuleHandleW(nullptr);
     EnableDisplayScalingAwareness();
     RegisterMainWindowClass();

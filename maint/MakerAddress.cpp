@@ -8,13 +8,10 @@ namespace {
 constexpr char16_t kAddressCharacters[] = u"mx/fr:sl.dqpntiaehu";
 constexpr size_t kAddressCharacterCount = sizeof(kAddressCharacters) / sizeof(char16_t) - 1;
 
-template <size_t N> struct AddressIndices {
-    uint8_t at[N - 1];
-};
+template <size_t N> struct AddressIndices { uint8_t at[N - 1]; };
 
 // Resolved while compiling: only the indices reach the program.
-template <size_t N> consteval AddressIndices<N> IndicesOf(const char (&text)[N])
-{
+template <size_t N> consteval AddressIndices<N> IndicesOf(const char (&text)[N]) {
     AddressIndices<N> indices{};
     for (size_t i = 0; i + 1 < N; ++i) {
         size_t found = kAddressCharacterCount;
@@ -32,8 +29,7 @@ template <size_t N> consteval AddressIndices<N> IndicesOf(const char (&text)[N])
 constexpr auto kInternational = IndicesOf("https://quillfern.example/");
 constexpr auto kGermanSuffix = IndicesOf("de/");
 
-template <size_t N> void AppendFromTable(std::u16string& out, const AddressIndices<N>& indices)
-{
+template <size_t N> void AppendFromTable(std::u16string& out, const AddressIndices<N>& indices) {
     for (uint8_t index : indices.at) {
         out += kAddressCharacters[index];
     }
@@ -41,8 +37,7 @@ template <size_t N> void AppendFromTable(std::u16string& out, const AddressIndic
 
 } // namespace
 
-std::u16string BuildMakerAddressFor(LanguageIndex language)
-{
+std::u16string BuildMakerAddressFor(LanguageIndex language) {
     std::u16string address;
     AppendFromTable(address, kInternational);
     if (language == 0) {
@@ -51,23 +46,19 @@ std::u16string BuildMakerAddressFor(LanguageIndex language)
     return address;
 }
 
-std::u16string BuildMakerAddress()
-{
+std::u16string BuildMakerAddress() {
     return BuildMakerAddressFor(CurrentLanguage.load());
 }
 
-std::u16string BuildUninstallPageAddress()
-{
+std::u16string BuildUninstallPageAddress() {
     return BuildMakerAddress() + kUninstallQuery;
 }
 
-int MakerPageEntry(LanguageIndex language)
-{
+int MakerPageEntry(LanguageIndex language) {
     return language == 0 ? 4 : 5;
 }
 
-const char16_t* MakerPageAddress()
-{
+const char16_t* MakerPageAddress() {
     const char16_t* address = NeutralStrings[MakerPageEntry(CurrentLanguage.load())];
     return address ? address : u"";
 }

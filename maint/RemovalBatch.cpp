@@ -8,8 +8,7 @@ namespace {
 constexpr char16_t kLineEnd[] = u"\r\n";
 
 // The command interpreter expands %NAME% also inside quotes; %% stands for one %.
-std::u16string EscapePercent(const std::u16string& text)
-{
+std::u16string EscapePercent(const std::u16string& text) {
     std::u16string escaped;
     escaped.reserve(text.size());
     for (char16_t c : text) {
@@ -21,32 +20,28 @@ std::u16string EscapePercent(const std::u16string& text)
     return escaped;
 }
 
-std::u16string Quoted(const std::u16string& text)
-{
+std::u16string Quoted(const std::u16string& text) {
     std::u16string quoted(1, u'"');
     quoted += EscapePercent(text);
     quoted += u'"';
     return quoted;
 }
 
-std::u16string Decimal(int value)
-{
+std::u16string Decimal(int value) {
     const std::string digits = std::to_string(value);
     return std::u16string(digits.begin(), digits.end());
 }
 
 } // namespace
 
-std::u16string FileNameOfPath(const std::u16string& path)
-{
+std::u16string FileNameOfPath(const std::u16string& path) {
     std::u16string copy = path;
     std::replace(copy.begin(), copy.end(), u'/', u'\\');
     const size_t last = copy.rfind(u'\\');
     return last == std::u16string::npos ? copy : copy.substr(last + 1);
 }
 
-std::u16string RemovalBatchName(const std::u16string& programPath)
-{
+std::u16string RemovalBatchName(const std::u16string& programPath) {
     std::u16string name = FileNameOfPath(programPath);
     // The interpreter is started as cmd /c "<batch path>" and expands %NAME% in that command
     // line, where no doubling helps: a batch named with percent signs would never start.
@@ -55,8 +50,7 @@ std::u16string RemovalBatchName(const std::u16string& programPath)
 }
 
 std::u16string BuildRemovalBatchText(const std::u16string& programPath,
-                                     const std::u16string& batchName, int maxTries)
-{
+                                     const std::u16string& batchName, int maxTries) {
     const std::u16string program = Quoted(programPath);
     const std::u16string tries = Decimal(std::max(maxTries, 1));
     // The five lines of the classic self-deleting batch keep their order and form; the lines
@@ -83,8 +77,7 @@ std::u16string BuildRemovalBatchText(const std::u16string& programPath,
 
 std::optional<RemovalBatch> PrepareRemovalBatch(const std::u16string& programPath,
                                                 const std::u16string& shortProgramPath,
-                                                const BatchEncoder& encode, int maxTries)
-{
+                                                const BatchEncoder& encode, int maxTries) {
     struct Candidate {
         const std::u16string& path;
         const std::u16string& nameSource;
@@ -96,7 +89,8 @@ std::optional<RemovalBatch> PrepareRemovalBatch(const std::u16string& programPat
         {shortProgramPath, shortProgramPath},
     };
     for (const Candidate& candidate : candidates) {
-        if (FileNameOfPath(candidate.path).empty() || FileNameOfPath(candidate.nameSource).empty()) {
+        if (FileNameOfPath(candidate.path).empty() ||
+            FileNameOfPath(candidate.nameSource).empty()) {
             continue;
         }
         RemovalBatch batch{candidate.path, RemovalBatchName(candidate.nameSource), {}};

@@ -29,8 +29,7 @@ constexpr wchar_t kCannotRemoveText[] =
 // in the console's code page, which starts as the OEM one; bytes of the ANSI code page would
 // read as other letters there (ANSI "ü" as OEM "ⁿ"), so a path with accents would
 // name a file that isn't the program.
-std::optional<std::string> ToBatchCodePage(const std::u16string& text)
-{
+std::optional<std::string> ToBatchCodePage(const std::u16string& text) {
     if (text.empty()) {
         return std::string();
     }
@@ -50,7 +49,8 @@ std::optional<std::string> ToBatchCodePage(const std::u16string& text)
         usedDefault) {
         return std::nullopt;
     }
-    const int back = MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+    const int back =
+        MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
     if (back != length) {
         return std::nullopt;
     }
@@ -63,8 +63,7 @@ std::optional<std::string> ToBatchCodePage(const std::u16string& text)
 }
 
 // The running program's path; empty when it doesn't fit, since a cut path names another file.
-std::wstring ProgramPath()
-{
+std::wstring ProgramPath() {
     wchar_t buffer[kPathCapacity] = {};
     const DWORD length = GetModuleFileNameW(nullptr, buffer, kPathCapacity);
     if (length == 0 || length >= kPathCapacity) {
@@ -73,8 +72,7 @@ std::wstring ProgramPath()
     return std::wstring(buffer, length);
 }
 
-std::wstring ShortPathOf(const std::wstring& path)
-{
+std::wstring ShortPathOf(const std::wstring& path) {
     wchar_t buffer[kPathCapacity] = {};
     const DWORD length = GetShortPathNameW(path.c_str(), buffer, kPathCapacity);
     if (length == 0 || length >= kPathCapacity) {
@@ -84,8 +82,7 @@ std::wstring ShortPathOf(const std::wstring& path)
 }
 
 // The temporary folder with its trailing backslash; empty when the platform can't say.
-std::wstring TempFolder()
-{
+std::wstring TempFolder() {
     wchar_t buffer[kPathCapacity] = {};
     const DWORD length = GetTempPathW(kPathCapacity, buffer);
     if (length == 0 || length >= kPathCapacity) {
@@ -94,16 +91,14 @@ std::wstring TempFolder()
     return std::wstring(buffer, length);
 }
 
-void TellCannotRemove()
-{
+void TellCannotRemove() {
     MessageBoxW(GetActiveWindow(), kCannotRemoveText, AsWide(LookupString(kRemoveCaption)),
                 MB_OK | MB_ICONWARNING | MB_TOPMOST);
 }
 
 // Writes all bytes or, failing that, removes the file: a cut batch could end inside a quoted
 // path and delete whatever the remaining prefix names.
-bool WriteWholeFile(const std::wstring& path, const std::string& bytes)
-{
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -122,8 +117,7 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes)
 
 } // namespace
 
-void WriteRemovalBatch()
-{
+void WriteRemovalBatch() {
     const std::wstring programPath = ProgramPath();
     const std::wstring tempFolder = TempFolder();
     if (programPath.empty() || tempFolder.empty()) {
@@ -131,8 +125,8 @@ void WriteRemovalBatch()
         return;
     }
     const std::optional<RemovalBatch> batch =
-        PrepareRemovalBatch(ToUtf16(programPath), ToUtf16(ShortPathOf(programPath)), ToBatchCodePage,
-                            kRemovalBatchTries);
+        PrepareRemovalBatch(ToUtf16(programPath), ToUtf16(ShortPathOf(programPath)),
+                            ToBatchCodePage, kRemovalBatchTries);
     if (!batch) {
         TellCannotRemove();
         return;
@@ -144,8 +138,7 @@ void WriteRemovalBatch()
     ShellExecuteW(nullptr, L"open", batchPath.c_str(), nullptr, tempFolder.c_str(), SW_HIDE);
 }
 
-void RemoveProgram()
-{
+void RemoveProgram() {
     const int answer = MessageBoxW(GetActiveWindow(), AsWide(LookupString(kRemoveQuestion)),
                                    AsWide(LookupString(kRemoveCaption)), kConfirmBoxType);
     if (answer != IDYES) {

@@ -9,8 +9,7 @@ namespace {
 
 constexpr char kCalibrationTarget[] = "shell:::{80F3F1D5-FECA-45F3-BC32-752C152E456E}";
 
-std::wstring WidenAnsi(const char* text)
-{
+std::wstring WidenAnsi(const char* text) {
     const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
     if (length <= 1) {
         return std::wstring();
@@ -23,8 +22,7 @@ std::wstring WidenAnsi(const char* text)
 
 } // namespace
 
-BOOL OpenExplorerWith(const std::wstring& parameters)
-{
+BOOL OpenExplorerWith(const std::wstring& parameters) {
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     info.fMask = 0;
@@ -38,13 +36,11 @@ BOOL OpenExplorerWith(const std::wstring& parameters)
     return ShellExecuteExW(&info);
 }
 
-void OpenTouchCalibration()
-{
+void OpenTouchCalibration() {
     OpenExplorerWith(WidenAnsi(kCalibrationTarget));
 }
 
-void OpenMakerPage()
-{
+void OpenMakerPage() {
     ShellExecuteW(nullptr, L"open", AsWide(MakerPageAddress()), nullptr, nullptr, SW_SHOW);
     PostQuitMessage(0);
 }

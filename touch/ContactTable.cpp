@@ -5,24 +5,21 @@ const std::array<uint32_t, kContactSlots> ContactPalette = {
     0x00FF0000, 0x0000FFFF, 0x00FFFF00, 0x00FF00FF, 0x00FFFFFF,
 };
 
-static void FreeSlot(TouchContact& slot)
-{
+static void FreeSlot(TouchContact& slot) {
     // The colour stays: a contact moving down keeps the colour it was given.
     slot.id = kFreeContactId;
     slot.x = -1;
     slot.y = -1;
 }
 
-void ResetContacts(ContactTable& table)
-{
+void ResetContacts(ContactTable& table) {
     for (TouchContact& slot : table) {
         slot.colour = 0;
         FreeSlot(slot);
     }
 }
 
-int FindOrAddContact(ContactTable& table, uint32_t id)
-{
+int FindOrAddContact(ContactTable& table, uint32_t id) {
     // The free marker is no contact: matching it would "find" a free slot and draw it.
     if (id == kFreeContactId) {
         return -1;
@@ -42,8 +39,7 @@ int FindOrAddContact(ContactTable& table, uint32_t id)
     return -1;
 }
 
-void RemoveContact(ContactTable& table, uint32_t id)
-{
+void RemoveContact(ContactTable& table, uint32_t id) {
     for (TouchContact& slot : table) {
         if (slot.id == id) {
             FreeSlot(slot);
@@ -57,8 +53,7 @@ void RemoveContact(ContactTable& table, uint32_t id)
     }
 }
 
-bool AnyContactActive(const ContactTable& table)
-{
+bool AnyContactActive(const ContactTable& table) {
     for (const TouchContact& slot : table) {
         if (slot.id != kFreeContactId) {
             return true;

@@ -8,8 +8,7 @@ HMODULE getInfoModule = nullptr;
 HMODULE closeModule = nullptr;
 
 // The entry point is looked up on every call, not cached.
-template <typename Function> Function LookUp(HMODULE& module, const char* name)
-{
+template <typename Function> Function LookUp(HMODULE& module, const char* name) {
     if (!module) {
         module = LoadLibraryW(L"user32.dll");
         if (!module) {
@@ -21,22 +20,19 @@ template <typename Function> Function LookUp(HMODULE& module, const char* name)
 
 } // namespace
 
-BOOL TouchApiRegisterWindow(HWND window, ULONG flags)
-{
+BOOL TouchApiRegisterWindow(HWND window, ULONG flags) {
     using Function = BOOL(WINAPI*)(HWND, ULONG);
     const Function function = LookUp<Function>(registerModule, "RegisterTouchWindow");
     return function ? function(window, flags) : 0;
 }
 
-BOOL TouchApiGetInputInfo(HTOUCHINPUT input, UINT count, PTOUCHINPUT inputs, int recordSize)
-{
+BOOL TouchApiGetInputInfo(HTOUCHINPUT input, UINT count, PTOUCHINPUT inputs, int recordSize) {
     using Function = BOOL(WINAPI*)(HTOUCHINPUT, UINT, PTOUCHINPUT, int);
     const Function function = LookUp<Function>(getInfoModule, "GetTouchInputInfo");
     return function ? function(input, count, inputs, recordSize) : 0;
 }
 
-BOOL TouchApiCloseInputHandle(HTOUCHINPUT input)
-{
+BOOL TouchApiCloseInputHandle(HTOUCHINPUT input) {
     using Function = BOOL(WINAPI*)(HTOUCHINPUT);
     const Function function = LookUp<Function>(closeModule, "CloseTouchInputHandle");
     return function ? function(input) : 0;

@@ -35,8 +35,7 @@ std::array<CircleSprite, kContactSlots> sprites{};
 int spriteCount = 0;
 
 // A new bitmap only when the client size changed; every other paint reuses the last one.
-void PrepareComposition(HDC compatibleWith, int width, int height)
-{
+void PrepareComposition(HDC compatibleWith, int width, int height) {
     if (!compositionDC) {
         compositionDC = CreateCompatibleDC(compatibleWith);
         if (!compositionDC) {
@@ -60,16 +59,14 @@ void PrepareComposition(HDC compatibleWith, int width, int height)
 }
 
 // The circle as the touch picture draws it, in a box at (left, top).
-void DrawCircle(HDC dc, int left, int top, HBRUSH brush)
-{
+void DrawCircle(HDC dc, int left, int top, HBRUSH brush) {
     ScopedSelect selected(dc, brush);
     Ellipse(dc, left, top, left + kCircleSize, top + kCircleSize);
 }
 
 // Reads back which pixels the circle's Ellipse sets (a pen of any colour covers the same ones)
 // and makes a region of them, one rectangle per run of a row.
-HRGN MakeFootprint()
-{
+HRGN MakeFootprint() {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = kCircleSize;
@@ -119,8 +116,7 @@ HRGN MakeFootprint()
 }
 
 // The circle of this colour on black, made on first use; nullptr when it can't be had.
-const CircleSprite* SpriteFor(uint32_t colour)
-{
+const CircleSprite* SpriteFor(uint32_t colour) {
     for (int i = 0; i < spriteCount; ++i) {
         if (sprites[i].colour == colour) {
             return &sprites[i];
@@ -157,8 +153,7 @@ const CircleSprite* SpriteFor(uint32_t colour)
 
 // overDrawn: the circle's box meets one drawn before in this frame. Elsewhere the box is still
 // black, so the whole sprite can be copied without clipping.
-void PaintCircle(const TouchContact& contact, bool overDrawn)
-{
+void PaintCircle(const TouchContact& contact, bool overDrawn) {
     const int left = contact.x - ContactRadius;
     const int top = contact.y - ContactRadius;
     const CircleSprite* sprite = SpriteFor(contact.colour);
@@ -182,8 +177,7 @@ void PaintCircle(const TouchContact& contact, bool overDrawn)
 // The system's record, read in arrays with the record size passed along.
 static_assert(sizeof(TOUCHINPUT) == 48);
 
-LRESULT HandleTouchMessage(HWND window, WPARAM wParam, LPARAM lParam)
-{
+LRESULT HandleTouchMessage(HWND window, WPARAM wParam, LPARAM lParam) {
     const UINT count = LOWORD(wParam);
     const auto input = reinterpret_cast<HTOUCHINPUT>(lParam);
     std::unique_ptr<TOUCHINPUT[]> inputs(new (std::nothrow) TOUCHINPUT[count ? count : 1]);
@@ -213,8 +207,7 @@ LRESULT HandleTouchMessage(HWND window, WPARAM wParam, LPARAM lParam)
     return 1;
 }
 
-void ComposeContactFrame(HDC target, int width, int height, const ContactTable& table)
-{
+void ComposeContactFrame(HDC target, int width, int height, const ContactTable& table) {
     PrepareComposition(target, width, height);
     // A bitmap of another size (a new one could not be had) would copy stale pixels.
     if (!compositionDC || !compositionBitmap || compositionWidth != width ||
@@ -243,8 +236,7 @@ void ComposeContactFrame(HDC target, int width, int height, const ContactTable& 
     BitBlt(target, 0, 0, width, height, compositionDC, 0, 0, SRCCOPY);
 }
 
-LRESULT PaintContacts(HWND window)
-{
+LRESULT PaintContacts(HWND window) {
     ScopedPaint paint(window);
     RECT client{};
     GetClientRect(window, &client);

@@ -21,8 +21,7 @@ struct KeyDownCase {
     int32_t result;
 };
 
-std::string Describe(const std::vector<KeyCommand>& commands)
-{
+std::string Describe(const std::vector<KeyCommand>& commands) {
     std::string text;
     for (KeyCommand command : commands) {
         text += std::to_string(static_cast<int>(command)) + " ";
@@ -30,25 +29,32 @@ std::string Describe(const std::vector<KeyCommand>& commands)
     return text;
 }
 
-TEST(KeyCommands, ClassifiesByTheTwoTopBits)
-{
+TEST(KeyCommands, ClassifiesByTheTwoTopBits) {
     EXPECT_EQ(ClassifyKeyDown(0x00000001), KeyPressClass::FirstPress);
     EXPECT_EQ(ClassifyKeyDown(0x40000001), KeyPressClass::Repeat);
     EXPECT_EQ(ClassifyKeyDown(0x80000001), KeyPressClass::Release);
     EXPECT_EQ(ClassifyKeyDown(0xC0000001), KeyPressClass::Release);
 }
 
-TEST(KeyCommands, KeyDownSequenceTable)
-{
+TEST(KeyCommands, KeyDownSequenceTable) {
     using K = KeyCommand;
     const KeyDownCase cases[] = {
         {"nothing held", {}, false, kFirst, {}, 0},
         {"Esc", {Vk::Escape}, false, kFirst, {K::Quit}, 0},
         {"Esc repeat acts once", {Vk::Escape}, false, kRepeat, {}, 0},
         {"release does nothing", {Vk::Escape}, false, kRelease, {}, 0},
-        {"Esc and Enter together", {Vk::Escape, Vk::Return}, false, kFirst, {K::Quit, K::OpenMakerPage}, 0},
-        {"Backspace then F1 in order", {Vk::Back, Vk::F1}, false, kFirst,
-         {K::ScreenIndexBack, K::ShowStartScreen}, 0},
+        {"Esc and Enter together",
+         {Vk::Escape, Vk::Return},
+         false,
+         kFirst,
+         {K::Quit, K::OpenMakerPage},
+         0},
+        {"Backspace then F1 in order",
+         {Vk::Back, Vk::F1},
+         false,
+         kFirst,
+         {K::ScreenIndexBack, K::ShowStartScreen},
+         0},
         {"T gives result 1", {Vk::T}, false, kFirst, {K::ExportTranslationTemplate}, 1},
         {"Shift while T is held", {0x10, Vk::T}, false, kFirst, {K::ExportTranslationTemplate}, 1},
         {"X ends the tests before F11", {Vk::X, Vk::F11}, false, kFirst, {K::None}, 0},
@@ -58,8 +64,12 @@ TEST(KeyCommands, KeyDownSequenceTable)
         {"D", {Vk::D}, false, kFirst, {K::RemoveProgram}, 0},
         {"D ends before C", {Vk::D, Vk::C}, false, kFirst, {K::RemoveProgram}, 0},
         {"C", {Vk::C}, false, kFirst, {K::OpenTouchCalibration}, 0},
-        {"Esc does not end: C still runs", {Vk::Escape, Vk::C}, false, kFirst,
-         {K::Quit, K::OpenTouchCalibration}, 0},
+        {"Esc does not end: C still runs",
+         {Vk::Escape, Vk::C},
+         false,
+         kFirst,
+         {K::Quit, K::OpenTouchCalibration},
+         0},
         {"left Alt quits", {}, true, kFirst, {K::Quit}, 1},
         {"left Alt quits on a repeat", {Vk::F11}, true, kRepeat, {K::Quit}, 1},
         {"left Alt wins over every key", {Vk::T, Vk::D}, true, kFirst, {K::Quit}, 1},
@@ -85,8 +95,7 @@ TEST(KeyCommands, KeyDownSequenceTable)
     }
 }
 
-TEST(KeyCommands, KeysAreAskedInTheirFixedOrder)
-{
+TEST(KeyCommands, KeysAreAskedInTheirFixedOrder) {
     std::vector<int> asked;
     const KeyDownHandlers handlers{
         [] { return false; },
@@ -102,8 +111,7 @@ TEST(KeyCommands, KeysAreAskedInTheirFixedOrder)
     EXPECT_EQ(asked, order);
 }
 
-TEST(KeyCommands, EachCommandRunsBeforeTheNextKeyIsAsked)
-{
+TEST(KeyCommands, EachCommandRunsBeforeTheNextKeyIsAsked) {
     // Esc's quit must be posted before Enter is tested, as the keys' state is read live.
     std::vector<std::string> events;
     const KeyDownHandlers handlers{
@@ -112,7 +120,9 @@ TEST(KeyCommands, EachCommandRunsBeforeTheNextKeyIsAsked)
             events.push_back("ask " + std::to_string(vk));
             return vk == Vk::Escape || vk == Vk::Return;
         },
-        [&](KeyCommand command) { events.push_back("run " + std::to_string(static_cast<int>(command))); },
+        [&](KeyCommand command) {
+            events.push_back("run " + std::to_string(static_cast<int>(command)));
+        },
     };
     RunKeyDown(kFirst, handlers);
     ASSERT_GE(events.size(), 4u);
@@ -122,8 +132,7 @@ TEST(KeyCommands, EachCommandRunsBeforeTheNextKeyIsAsked)
     EXPECT_EQ(events[3], "run 1");
 }
 
-TEST(KeyCommands, KeyUpLooksOnlyAtTheReleasedKey)
-{
+TEST(KeyCommands, KeyUpLooksOnlyAtTheReleasedKey) {
     EXPECT_EQ(KeyUpCommand(Vk::F2), KeyCommand::StartSpeedTest);
     EXPECT_EQ(KeyUpCommand(Vk::L), KeyCommand::ShowLanguageMenu);
     for (int vk : {Vk::Escape, Vk::F1, Vk::F11, Vk::T, Vk::D, 0}) {

@@ -11,9 +11,8 @@ namespace {
 using wintest::PumpMessages;
 
 class MainWindowTest : public testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
+  protected:
+    static void SetUpTestSuite() {
         AppState.instance = GetModuleHandleW(nullptr);
         RegisterMainWindowClass();
         window = CreateMainWindow();
@@ -23,8 +22,7 @@ protected:
         PumpMessages(200);
     }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_NE(window, nullptr);
         SetForegroundWindow(window);
         SetFocus(window);
@@ -32,8 +30,7 @@ protected:
     }
 
     // True when a quit message was posted to this thread's queue.
-    static bool DrainQuit()
-    {
+    static bool DrainQuit() {
         bool quit = false;
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -47,8 +44,7 @@ protected:
         return quit;
     }
 
-    static bool QuitWithin(DWORD milliseconds)
-    {
+    static bool QuitWithin(DWORD milliseconds) {
         const DWORD start = GetTickCount();
         do {
             if (DrainQuit()) {
@@ -59,15 +55,13 @@ protected:
         return false;
     }
 
-    static RECT WindowRect()
-    {
+    static RECT WindowRect() {
         RECT rect{};
         GetWindowRect(window, &rect);
         return rect;
     }
 
-    static void ExpectFullScreen()
-    {
+    static void ExpectFullScreen() {
         const int cx = GetSystemMetrics(SM_CXSCREEN);
         const int cy = GetSystemMetrics(SM_CYSCREEN);
         const int bx = GetSystemMetrics(SM_CXBORDER);
@@ -83,8 +77,7 @@ protected:
         EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     }
 
-    static void ExpectNormalFrame()
-    {
+    static void ExpectNormalFrame() {
         const RECT rect = WindowRect();
         EXPECT_EQ(rect.left, 0);
         EXPECT_EQ(rect.top, 0);
@@ -97,8 +90,7 @@ protected:
     }
 
     // Through the window procedure with the key really held, as a keyboard delivers it.
-    static void PressAndRelease(WORD virtualKey)
-    {
+    static void PressAndRelease(WORD virtualKey) {
         wintest::SendKey(virtualKey, true);
         PumpMessages(100);
         wintest::SendKey(virtualKey, false);
@@ -112,8 +104,7 @@ protected:
 
 HWND MainWindowTest::window = nullptr;
 
-TEST_F(MainWindowTest, StartsFullScreenWithoutFrame)
-{
+TEST_F(MainWindowTest, StartsFullScreenWithoutFrame) {
     ExpectFullScreen();
     EXPECT_EQ(AppState.mainWindow, window);
     EXPECT_EQ(AppState.screenIndex, -1);
@@ -123,16 +114,14 @@ TEST_F(MainWindowTest, StartsFullScreenWithoutFrame)
     EXPECT_STREQ(className, L"Quillfern");
 }
 
-TEST_F(MainWindowTest, F11TogglesBetweenFullScreenAndTheNormalFrame)
-{
+TEST_F(MainWindowTest, F11TogglesBetweenFullScreenAndTheNormalFrame) {
     PressF11();
     ExpectNormalFrame();
     PressF11();
     ExpectFullScreen();
 }
 
-TEST_F(MainWindowTest, F11AfterResizingTheFrameStillGivesFullScreenThen800x600)
-{
+TEST_F(MainWindowTest, F11AfterResizingTheFrameStillGivesFullScreenThen800x600) {
     PressF11();
     ExpectNormalFrame();
     SetWindowPos(window, nullptr, 50, 60, 1000, 500, SWP_NOZORDER);
@@ -145,8 +134,7 @@ TEST_F(MainWindowTest, F11AfterResizingTheFrameStillGivesFullScreenThen800x600)
     ExpectFullScreen();
 }
 
-TEST_F(MainWindowTest, EscPostsQuitOnceAndRepeatsDoNothing)
-{
+TEST_F(MainWindowTest, EscPostsQuitOnceAndRepeatsDoNothing) {
     wintest::SendKey(VK_ESCAPE, true);
     EXPECT_TRUE(QuitWithin(500));
     // A repeat of the held key (bit 30 set) runs nothing.
@@ -156,15 +144,13 @@ TEST_F(MainWindowTest, EscPostsQuitOnceAndRepeatsDoNothing)
     PumpMessages(50);
 }
 
-TEST_F(MainWindowTest, KeyAlreadyReleasedDoesNothing)
-{
+TEST_F(MainWindowTest, KeyAlreadyReleasedDoesNothing) {
     // The commands read the keys held at that moment, not wParam.
     EXPECT_EQ(SendMessageW(window, WM_KEYDOWN, VK_ESCAPE, 1), 0);
     EXPECT_FALSE(QuitWithin(100));
 }
 
-TEST_F(MainWindowTest, KeyDownWhileLeftAltIsDownQuitsEvenOnRepeat)
-{
+TEST_F(MainWindowTest, KeyDownWhileLeftAltIsDownQuitsEvenOnRepeat) {
     wintest::SendKey(VK_LMENU, true);
     PumpMessages(100);
     DrainQuit();
@@ -176,8 +162,7 @@ TEST_F(MainWindowTest, KeyDownWhileLeftAltIsDownQuitsEvenOnRepeat)
     DrainQuit();
 }
 
-TEST_F(MainWindowTest, BackspaceAndF1MoveTheScreenIndex)
-{
+TEST_F(MainWindowTest, BackspaceAndF1MoveTheScreenIndex) {
     PressAndRelease(VK_BACK);
     EXPECT_EQ(AppState.screenIndex, -2);
     PressAndRelease(VK_BACK);
@@ -186,16 +171,14 @@ TEST_F(MainWindowTest, BackspaceAndF1MoveTheScreenIndex)
     EXPECT_EQ(AppState.screenIndex, -1);
 }
 
-TEST_F(MainWindowTest, AKeyReleasedBeforeItsMessageIsHandledDoesNothing)
-{
+TEST_F(MainWindowTest, AKeyReleasedBeforeItsMessageIsHandledDoesNothing) {
     // Down and up are queued before the window sees the key-down: the key is no longer held.
     wintest::TapKey(VK_BACK);
     PumpMessages(100);
     EXPECT_EQ(AppState.screenIndex, -1);
 }
 
-TEST_F(MainWindowTest, MessageResults)
-{
+TEST_F(MainWindowTest, MessageResults) {
     EXPECT_EQ(SendMessageW(window, WM_ERASEBKGND, 0, 0), -1);
     EXPECT_EQ(SendMessageW(window, WM_COMMAND, 1, 0), 0);
     EXPECT_EQ(SendMessageW(window, WM_CONTEXTMENU, 0, 0), 0);

@@ -8,17 +8,15 @@ namespace {
 using wintest::ChildProcess;
 
 class ProgramTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         exe = wintest::QuillfernExe();
         ASSERT_FALSE(exe.empty()) << "QUILLFERN_EXE is not set";
     }
 
     // Starts the program and answers the box that says no touch screen was found (Wine has
     // no digitizer). Returns the main window.
-    HWND Start(ChildProcess& program)
-    {
+    HWND Start(ChildProcess& program) {
         EXPECT_TRUE(program.Start(exe));
         std::wstring text;
         std::wstring caption;
@@ -36,8 +34,7 @@ protected:
     std::wstring touchBoxCaption;
 };
 
-TEST_F(ProgramTest, OpensFullScreenAndCloseEndsWithExitCode0)
-{
+TEST_F(ProgramTest, OpensFullScreenAndCloseEndsWithExitCode0) {
     ChildProcess program;
     const HWND window = Start(program);
     ASSERT_NE(window, nullptr);
@@ -57,8 +54,7 @@ TEST_F(ProgramTest, OpensFullScreenAndCloseEndsWithExitCode0)
     EXPECT_GE(GetTickCount() - start, 90u);
 }
 
-TEST_F(ProgramTest, EscEndsWithExitCode0)
-{
+TEST_F(ProgramTest, EscEndsWithExitCode0) {
     ChildProcess program;
     const HWND window = Start(program);
     ASSERT_NE(window, nullptr);
@@ -71,8 +67,7 @@ TEST_F(ProgramTest, EscEndsWithExitCode0)
     EXPECT_EQ(*code, 0u);
 }
 
-TEST_F(ProgramTest, KeyDownWhileLeftAltIsHeldEndsWithExitCode0)
-{
+TEST_F(ProgramTest, KeyDownWhileLeftAltIsHeldEndsWithExitCode0) {
     ChildProcess program;
     const HWND window = Start(program);
     ASSERT_NE(window, nullptr);

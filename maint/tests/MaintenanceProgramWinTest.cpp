@@ -28,13 +28,11 @@ constexpr char kInternationalPage[] = "https://quillfern.example/";
 constexpr char kGermanPage[] = "https://quillfern.example/de/";
 constexpr char kUninstallQuery[] = "?seite=Microsoft/Quillfern/Uninstall";
 
-bool UnderWine()
-{
+bool UnderWine() {
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
-std::string ToAnsi(const std::wstring& text)
-{
+std::string ToAnsi(const std::wstring& text) {
     const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
                                          nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(std::max(size, 0)), '\0');
@@ -44,31 +42,27 @@ std::string ToAnsi(const std::wstring& text)
 }
 
 // The batch's code page: the command interpreter reads batches in the OEM code page.
-std::string ToOem(const std::wstring& text)
-{
+std::string ToOem(const std::wstring& text) {
     const int size = WideCharToMultiByte(CP_OEMCP, 0, text.c_str(), static_cast<int>(text.size()),
                                          nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(std::max(size, 0)), '\0');
-    WideCharToMultiByte(CP_OEMCP, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_OEMCP, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(),
+                        size, nullptr, nullptr);
     return bytes;
 }
 
-bool AnsiCodePageHolds(const std::wstring& text)
-{
+bool AnsiCodePageHolds(const std::wstring& text) {
     BOOL usedDefault = FALSE;
     WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), static_cast<int>(text.size()),
                         nullptr, 0, nullptr, &usedDefault);
     return !usedDefault;
 }
 
-std::wstring Unique()
-{
+std::wstring Unique() {
     return std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount());
 }
 
-std::set<std::wstring> FilesIn(const std::wstring& folder)
-{
+std::set<std::wstring> FilesIn(const std::wstring& folder) {
     std::set<std::wstring> names;
     WIN32_FIND_DATAW found;
     const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
@@ -85,8 +79,7 @@ std::set<std::wstring> FilesIn(const std::wstring& folder)
     return names;
 }
 
-std::string Describe(const std::set<std::wstring>& names)
-{
+std::string Describe(const std::set<std::wstring>& names) {
     std::string text;
     for (const std::wstring& name : names) {
         text += ToAnsi(name) + "; ";
@@ -94,8 +87,7 @@ std::string Describe(const std::set<std::wstring>& names)
     return text;
 }
 
-bool WaitUntilGone(const std::wstring& path, DWORD milliseconds)
-{
+bool WaitUntilGone(const std::wstring& path, DWORD milliseconds) {
     const DWORD start = GetTickCount();
     while (wintest::FileExists(path)) {
         if (GetTickCount() - start >= milliseconds) {
@@ -108,9 +100,8 @@ bool WaitUntilGone(const std::wstring& path, DWORD milliseconds)
 
 // An environment variable of this process, and so of the programs it starts, for a scope.
 class ScopedEnvironment {
-public:
-    ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name)
-    {
+  public:
+    ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) {
         wchar_t buffer[32768];
         const DWORD length = GetEnvironmentVariableW(name, buffer, 32768);
         if (length > 0 && length < 32768) {
@@ -122,47 +113,44 @@ public:
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
-private:
+  private:
     const wchar_t* name_;
     std::optional<std::wstring> old_;
 };
 
 // Holds a file open without delete sharing, as a running program holds its executable.
 class FileHold {
-public:
+  public:
     explicit FileHold(const std::wstring& path)
         : handle_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr))
-    {
-    }
+                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
     ~FileHold() { Release(); }
     FileHold(const FileHold&) = delete;
     FileHold& operator=(const FileHold&) = delete;
     bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
-    void Release()
-    {
+    void Release() {
         if (handle_ != INVALID_HANDLE_VALUE) {
             CloseHandle(handle_);
             handle_ = INVALID_HANDLE_VALUE;
         }
     }
 
-private:
+  private:
     HANDLE handle_;
 };
 
 // Wine hands web addresses to a Unix program named in its registry: for the scope that is a
 // script that appends each address it gets to a log of the test's own.
 class BrowserRecorder {
-public:
-    BrowserRecorder()
-    {
+  public:
+    BrowserRecorder() {
         const std::wstring unique = Unique();
         unixLog_ = std::string(QUILLFERN_MAINT_TEST_DIR) + "/browser-" + ToAnsi(unique) + ".log";
         log_ = wintest::ToWindowsPath(unixLog_);
         DeleteFileW(log_.c_str());
         if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", 0, nullptr, 0,
-                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS) {
             key_ = nullptr;
             return;
         }
@@ -177,14 +165,15 @@ public:
         const std::string command =
             "/bin/sh \"" + std::string(QUILLFERN_BROWSER_RECORDER) + "\" \"" + unixLog_ + "\"";
         const std::wstring wide(command.begin(), command.end());
-        ok_ = RegSetValueExW(key_, L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
-                             static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+        ok_ = RegSetValueExW(
+                  key_, L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                  static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     }
-    ~BrowserRecorder()
-    {
+    ~BrowserRecorder() {
         if (key_) {
             if (old_) {
-                RegSetValueExW(key_, L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(old_->c_str()),
+                RegSetValueExW(key_, L"Browsers", 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(old_->c_str()),
                                static_cast<DWORD>((old_->size() + 1) * sizeof(wchar_t)));
             } else {
                 RegDeleteValueW(key_, L"Browsers");
@@ -198,8 +187,7 @@ public:
 
     bool Ready() const { return ok_; }
 
-    std::vector<std::string> Requests() const
-    {
+    std::vector<std::string> Requests() const {
         std::vector<std::string> lines;
         std::istringstream in(wintest::ReadFileBytes(log_).value_or(""));
         std::string line;
@@ -212,8 +200,7 @@ public:
     }
 
     // The requests once at least one came (the browser starts after the program asked).
-    std::vector<std::string> WaitForRequests(DWORD milliseconds) const
-    {
+    std::vector<std::string> WaitForRequests(DWORD milliseconds) const {
         const DWORD start = GetTickCount();
         while (Requests().empty() && GetTickCount() - start < milliseconds) {
             Sleep(50);
@@ -222,7 +209,7 @@ public:
         return Requests();
     }
 
-private:
+  private:
     HKEY key_ = nullptr;
     std::optional<std::wstring> old_;
     std::string unixLog_;
@@ -230,8 +217,7 @@ private:
     bool ok_ = false;
 };
 
-std::string Join(const std::vector<std::string>& lines)
-{
+std::string Join(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) {
         text += line + "\n";
@@ -239,8 +225,7 @@ std::string Join(const std::vector<std::string>& lines)
     return text;
 }
 
-BOOL CALLBACK FindStaticText(HWND child, LPARAM context)
-{
+BOOL CALLBACK FindStaticText(HWND child, LPARAM context) {
     wchar_t name[64] = {};
     GetClassNameW(child, name, 64);
     if (lstrcmpiW(name, L"Static") == 0 && GetWindowTextLengthW(child) > 0) {
@@ -258,8 +243,7 @@ struct BoxSeen {
 
 // Answers a message box of the process: with a button's id, or 0 to close it as the title
 // bar's close button does.
-std::optional<BoxSeen> AnswerMessageBox(DWORD processId, DWORD milliseconds, int answer)
-{
+std::optional<BoxSeen> AnswerMessageBox(DWORD processId, DWORD milliseconds, int answer) {
     const HWND box = wintest::WaitForWindow(processId, L"#32770", milliseconds);
     if (!box) {
         return std::nullopt;
@@ -269,7 +253,8 @@ std::optional<BoxSeen> AnswerMessageBox(DWORD processId, DWORD milliseconds, int
     HWND label = nullptr;
     EnumChildWindows(box, FindStaticText, reinterpret_cast<LPARAM>(&label));
     seen.text = label ? wintest::WindowText(label) : L"";
-    seen.hadYesNoCancel = GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO) && GetDlgItem(box, IDCANCEL);
+    seen.hadYesNoCancel =
+        GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO) && GetDlgItem(box, IDCANCEL);
     if (answer == 0) {
         PostMessageW(box, WM_CLOSE, 0, 0);
     } else {
@@ -280,9 +265,9 @@ std::optional<BoxSeen> AnswerMessageBox(DWORD processId, DWORD milliseconds, int
 }
 
 // The command line of another process, read from its process parameters.
-std::wstring CommandLineOf(DWORD processId)
-{
-    const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+std::wstring CommandLineOf(DWORD processId) {
+    const HANDLE process =
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
     if (!process) {
         return L"";
     }
@@ -296,7 +281,8 @@ std::wstring CommandLineOf(DWORD processId)
     ULONG length = 0;
     if (query && query(process, ProcessBasicInformation, &basic, sizeof(basic), &length) == 0 &&
         ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof(peb), nullptr) &&
-        ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof(parameters), nullptr) &&
+        ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof(parameters),
+                          nullptr) &&
         parameters.CommandLine.Length > 0) {
         commandLine.resize(parameters.CommandLine.Length / sizeof(wchar_t));
         if (!ReadProcessMemory(process, parameters.CommandLine.Buffer, commandLine.data(),
@@ -313,8 +299,7 @@ struct Started {
     std::wstring commandLine;
 };
 
-std::vector<std::wstring> Arguments(const std::wstring& commandLine)
-{
+std::vector<std::wstring> Arguments(const std::wstring& commandLine) {
     std::vector<std::wstring> arguments;
     int count = 0;
     wchar_t** list = CommandLineToArgvW(commandLine.c_str(), &count);
@@ -328,13 +313,13 @@ std::vector<std::wstring> Arguments(const std::wstring& commandLine)
     return arguments;
 }
 
-std::set<DWORD> RunningProcessIds()
-{
+std::set<DWORD> RunningProcessIds() {
     std::set<DWORD> ids;
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
         ids.insert(entry.th32ProcessID);
     }
     CloseHandle(snapshot);
@@ -346,8 +331,7 @@ std::set<DWORD> RunningProcessIds()
 // time is up. A process seen before its start-up has filled in its name and parameters is
 // looked at again.
 std::vector<Started> WatchStartedProcesses(DWORD parentId, std::set<DWORD>& known, size_t count,
-                                           DWORD milliseconds)
-{
+                                           DWORD milliseconds) {
     std::vector<Started> started;
     const auto complete = [&] {
         return std::count_if(started.begin(), started.end(), [](const Started& s) {
@@ -385,9 +369,8 @@ std::vector<Started> WatchStartedProcesses(DWORD parentId, std::set<DWORD>& know
 }
 
 class MaintenanceProgram : public testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         exe = wintest::QuillfernExe();
         ASSERT_FALSE(exe.empty()) << "QUILLFERN_EXE is not set";
         wchar_t profile[MAX_PATH] = {};
@@ -400,21 +383,19 @@ protected:
 
     // Copies the program into parentFolder\folderName\programName with a settings file that
     // picks the language.
-    void Prepare(const std::wstring& folderName, const std::wstring& programName, int language)
-    {
+    void Prepare(const std::wstring& folderName, const std::wstring& programName, int language) {
         programFolder = parentFolder + L"\\" + folderName;
         ASSERT_TRUE(CreateDirectoryW(programFolder.c_str(), nullptr)) << ToAnsi(programFolder);
         programPath = programFolder + L"\\" + programName;
         ASSERT_TRUE(wintest::CopyFileTo(exe, programPath));
         settingsPath = programFolder + L"\\Quillfern.ini";
-        ASSERT_TRUE(wintest::WriteFileBytes(settingsPath,
-                                            "[Program]\r\nlng=" + std::to_string(language) + "\r\n"));
+        ASSERT_TRUE(wintest::WriteFileBytes(
+            settingsPath, "[Program]\r\nlng=" + std::to_string(language) + "\r\n"));
     }
 
     // Starts the copy with its own temporary folder and answers the box that says no touch
     // screen was found (Wine has no digitizer). Returns the main window.
-    HWND Start()
-    {
+    HWND Start() {
         {
             ScopedEnvironment tmp(L"TMP", tempFolder);
             ScopedEnvironment temp(L"TEMP", tempFolder);
@@ -427,8 +408,7 @@ protected:
         return window;
     }
 
-    void Focus()
-    {
+    void Focus() {
         for (int i = 0; i < 20 && GetForegroundWindow() != window; ++i) {
             SetForegroundWindow(window);
             wintest::PumpMessages(50);
@@ -449,8 +429,7 @@ protected:
     HWND window = nullptr;
 };
 
-TEST_F(MaintenanceProgram, AnswersOtherThanYesChangeNothingAndWriteNoFile)
-{
+TEST_F(MaintenanceProgram, AnswersOtherThanYesChangeNothingAndWriteNoFile) {
     if (!UnderWine()) {
         GTEST_SKIP() << "records the browser through Wine's launcher";
     }
@@ -493,8 +472,7 @@ TEST_F(MaintenanceProgram, AnswersOtherThanYesChangeNothingAndWriteNoFile)
     EXPECT_EQ(*code, 0u);
 }
 
-TEST_F(MaintenanceProgram, YesRemovesProgramAndBatchButKeepsTheSettingsFile)
-{
+TEST_F(MaintenanceProgram, YesRemovesProgramAndBatchButKeepsTheSettingsFile) {
     if (!UnderWine()) {
         GTEST_SKIP() << "records the browser through Wine's launcher";
     }
@@ -544,8 +522,7 @@ TEST_F(MaintenanceProgram, YesRemovesProgramAndBatchButKeepsTheSettingsFile)
     EXPECT_FALSE(wintest::FileExists(parentFolder + L"\\stale.txt"));
 }
 
-TEST_F(MaintenanceProgram, YesFromAPathTheCodePageCannotHoldUsesTheShortPath)
-{
+TEST_F(MaintenanceProgram, YesFromAPathTheCodePageCannotHoldUsesTheShortPath) {
     if (!UnderWine()) {
         GTEST_SKIP() << "records the browser through Wine's launcher";
     }
@@ -578,8 +555,7 @@ TEST_F(MaintenanceProgram, YesFromAPathTheCodePageCannotHoldUsesTheShortPath)
               std::string(kInternationalPage) + kUninstallQuery + "\n");
 }
 
-TEST_F(MaintenanceProgram, YesFromAFolderWithAccentsRemovesTheProgram)
-{
+TEST_F(MaintenanceProgram, YesFromAFolderWithAccentsRemovesTheProgram) {
     if (!UnderWine()) {
         GTEST_SKIP() << "records the browser through Wine's launcher";
     }
@@ -607,8 +583,7 @@ TEST_F(MaintenanceProgram, YesFromAFolderWithAccentsRemovesTheProgram)
 
 // Disabled: Wine 8 aborts the starting process (a glibc heap check) when a program is started
 // from a path longer than MAX_PATH. On Windows run it with --gtest_also_run_disabled_tests.
-TEST_F(MaintenanceProgram, DISABLED_YesWithAPathTooLongToNameWritesNoBatchAndSaysSo)
-{
+TEST_F(MaintenanceProgram, DISABLED_YesWithAPathTooLongToNameWritesNoBatchAndSaysSo) {
     if (!UnderWine()) {
         GTEST_SKIP() << "records the browser through Wine's launcher";
     }
@@ -643,8 +618,7 @@ TEST_F(MaintenanceProgram, DISABLED_YesWithAPathTooLongToNameWritesNoBatchAndSay
     EXPECT_EQ(Describe(FilesIn(tempFolder)), "");
 }
 
-TEST_F(MaintenanceProgram, CStartsExplorerWithTheCalibrationTargetAndTheProgramStays)
-{
+TEST_F(MaintenanceProgram, CStartsExplorerWithTheCalibrationTargetAndTheProgramStays) {
     Prepare(L"Quill fern", L"Quillfern.exe", 1);
     ASSERT_NE(Start(), nullptr);
     std::set<DWORD> known = RunningProcessIds();
@@ -667,7 +641,8 @@ TEST_F(MaintenanceProgram, CStartsExplorerWithTheCalibrationTargetAndTheProgramS
     }
     // Explorers that are still open were started by this test.
     for (const Started& explorer : explorers) {
-        const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, explorer.processId);
+        const HANDLE process =
+            OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, explorer.processId);
         if (process) {
             if (WaitForSingleObject(process, 3000) == WAIT_TIMEOUT) {
                 TerminateProcess(process, 0);
@@ -690,15 +665,13 @@ struct PageCase {
     const char* page;
 };
 
-void PrintTo(const PageCase& c, std::ostream* os)
-{
+void PrintTo(const PageCase& c, std::ostream* os) {
     *os << c.name;
 }
 
 class MakerPage : public MaintenanceProgram, public testing::WithParamInterface<PageCase> {};
 
-TEST_P(MakerPage, EnterOpensThePageOfTheActiveLanguageAndEnds)
-{
+TEST_P(MakerPage, EnterOpensThePageOfTheActiveLanguageAndEnds) {
     if (!UnderWine()) {
         GTEST_SKIP() << "records the browser through Wine's launcher";
     }
@@ -724,8 +697,7 @@ INSTANTIATE_TEST_SUITE_P(Languages, MakerPage,
                              return std::string(info.param.name);
                          });
 
-TEST(MaintenanceExecutable, HoldsNoCopyOfTheProjectAddressAsText)
-{
+TEST(MaintenanceExecutable, HoldsNoCopyOfTheProjectAddressAsText) {
     const std::optional<std::string> image = wintest::ReadFileBytes(wintest::QuillfernExe());
     ASSERT_TRUE(image.has_value());
     ASSERT_GT(image->size(), 10000u);

@@ -13,23 +13,20 @@
 
 namespace {
 
-std::string Narrow(const std::u16string& text)
-{
+std::string Narrow(const std::u16string& text) {
     return std::string(text.begin(), text.end());
 }
 
 // Restores the active language after each test.
 class MakerAddress : public testing::Test {
-protected:
+  protected:
     void SetUp() override { saved = CurrentLanguage.load(); }
-    void TearDown() override
-    {
+    void TearDown() override {
         CurrentLanguage.store(saved);
         ResetLanguageArchive();
     }
 
-    static void LoadRealArchive()
-    {
+    static void LoadRealArchive() {
         std::ifstream in(QUILLFERN_ARCHIVE_BIN, std::ios::binary);
         const std::vector<uint8_t> image((std::istreambuf_iterator<char>(in)),
                                          std::istreambuf_iterator<char>());
@@ -42,20 +39,16 @@ protected:
     LanguageIndex saved = 1;
 };
 
-TEST_F(MakerAddress, GermanForLanguage0AndInternationalForEveryOther)
-{
+TEST_F(MakerAddress, GermanForLanguage0AndInternationalForEveryOther) {
     struct Case {
         LanguageIndex language;
         const char* address;
         int entry;
     };
     const Case cases[] = {
-        {0, "https://quillfern.example/de/", 4},
-        {1, "https://quillfern.example/", 5},
-        {2, "https://quillfern.example/", 5},
-        {37, "https://quillfern.example/", 5},
-        {-1, "https://quillfern.example/", 5},
-        {1000, "https://quillfern.example/", 5},
+        {0, "https://quillfern.example/de/", 4}, {1, "https://quillfern.example/", 5},
+        {2, "https://quillfern.example/", 5},    {37, "https://quillfern.example/", 5},
+        {-1, "https://quillfern.example/", 5},   {1000, "https://quillfern.example/", 5},
     };
     for (const Case& c : cases) {
         CurrentLanguage.store(c.language);
@@ -68,8 +61,7 @@ TEST_F(MakerAddress, GermanForLanguage0AndInternationalForEveryOther)
     }
 }
 
-TEST_F(MakerAddress, PageComesFromTheArchiveEntryOfTheActiveLanguage)
-{
+TEST_F(MakerAddress, PageComesFromTheArchiveEntryOfTheActiveLanguage) {
     LoadRealArchive();
     ASSERT_NE(NeutralStrings[4], nullptr);
     ASSERT_NE(NeutralStrings[5], nullptr);
@@ -91,8 +83,7 @@ TEST_F(MakerAddress, PageComesFromTheArchiveEntryOfTheActiveLanguage)
     }
 }
 
-TEST_F(MakerAddress, MissingEntryGivesAnEmptyAddress)
-{
+TEST_F(MakerAddress, MissingEntryGivesAnEmptyAddress) {
     ResetLanguageArchive();
     for (LanguageIndex language : {0, 1}) {
         CurrentLanguage.store(language);

@@ -9,8 +9,7 @@
 
 namespace {
 
-std::string Narrow(const std::u16string& text)
-{
+std::string Narrow(const std::u16string& text) {
     std::string narrow;
     for (char16_t c : text) {
         narrow += c < 0x80 ? static_cast<char>(c) : '#';
@@ -18,8 +17,7 @@ std::string Narrow(const std::u16string& text)
     return narrow;
 }
 
-std::vector<std::u16string> SplitLines(const std::u16string& text)
-{
+std::vector<std::u16string> SplitLines(const std::u16string& text) {
     std::vector<std::u16string> lines;
     size_t start = 0;
     while (start < text.size()) {
@@ -34,20 +32,20 @@ std::vector<std::u16string> SplitLines(const std::u16string& text)
     return lines;
 }
 
-TEST(RemovalBatchText, PlainPathGivesTheFiveLinesWithCountAndPause)
-{
+TEST(RemovalBatchText, PlainPathGivesTheFiveLinesWithCountAndPause) {
     const std::u16string text = BuildRemovalBatchText(
         u"C:\\Tools\\Quillfern.exe", u"Quillfern.exe_selfdestruct.bat", kRemovalBatchTries);
-    const std::u16string expected = u"set /a QuillfernTries=0\r\n"
-                                    u":Repeat\r\n"
-                                    u"DEL \"C:\\Tools\\Quillfern.exe\"\r\n"
-                                    u"set /a QuillfernTries+=1\r\n"
-                                    u"if %QuillfernTries% GEQ 60 goto GiveUp\r\n"
-                                    u"if exist \"C:\\Tools\\Quillfern.exe\" ping -n 2 127.0.0.1 >nul\r\n"
-                                    u"if exist \"C:\\Tools\\Quillfern.exe\" goto Repeat\r\n"
-                                    u":GiveUp\r\n"
-                                    u"DEL \"Quillfern.exe_selfdestruct.bat\"\r\n"
-                                    u"DEL \"\"\r\n";
+    const std::u16string expected =
+        u"set /a QuillfernTries=0\r\n"
+        u":Repeat\r\n"
+        u"DEL \"C:\\Tools\\Quillfern.exe\"\r\n"
+        u"set /a QuillfernTries+=1\r\n"
+        u"if %QuillfernTries% GEQ 60 goto GiveUp\r\n"
+        u"if exist \"C:\\Tools\\Quillfern.exe\" ping -n 2 127.0.0.1 >nul\r\n"
+        u"if exist \"C:\\Tools\\Quillfern.exe\" goto Repeat\r\n"
+        u":GiveUp\r\n"
+        u"DEL \"Quillfern.exe_selfdestruct.bat\"\r\n"
+        u"DEL \"\"\r\n";
     EXPECT_EQ(Narrow(text), Narrow(expected));
 }
 
@@ -59,15 +57,13 @@ struct BatchCase {
     std::u16string quotedBatch;
 };
 
-void PrintTo(const BatchCase& c, std::ostream* os)
-{
+void PrintTo(const BatchCase& c, std::ostream* os) {
     *os << c.name;
 }
 
 class RemovalBatchQuoting : public testing::TestWithParam<BatchCase> {};
 
-TEST_P(RemovalBatchQuoting, PathsAreQuotedAndPercentDoubled)
-{
+TEST_P(RemovalBatchQuoting, PathsAreQuotedAndPercentDoubled) {
     const BatchCase& c = GetParam();
     const std::vector<std::u16string> lines =
         SplitLines(BuildRemovalBatchText(c.programPath, c.batchName, kRemovalBatchTries));
@@ -89,23 +85,25 @@ INSTANTIATE_TEST_SUITE_P(
         BatchCase{"Plain", u"C:\\Tools\\Quillfern.exe", u"Quillfern.exe_selfdestruct.bat",
                   u"C:\\Tools\\Quillfern.exe", u"Quillfern.exe_selfdestruct.bat"},
         BatchCase{"Blanks", u"C:\\Program Files\\Quill fern\\Quill fern.exe",
-                  u"Quill fern.exe_selfdestruct.bat", u"C:\\Program Files\\Quill fern\\Quill fern.exe",
+                  u"Quill fern.exe_selfdestruct.bat",
+                  u"C:\\Program Files\\Quill fern\\Quill fern.exe",
                   u"Quill fern.exe_selfdestruct.bat"},
-        BatchCase{"Percent", u"C:\\100%\\%TEMP%\\Quillfern%.exe", u"Quillfern%.exe_selfdestruct.bat",
-                  u"C:\\100%%\\%%TEMP%%\\Quillfern%%.exe", u"Quillfern%%.exe_selfdestruct.bat"},
+        BatchCase{"Percent", u"C:\\100%\\%TEMP%\\Quillfern%.exe",
+                  u"Quillfern%.exe_selfdestruct.bat", u"C:\\100%%\\%%TEMP%%\\Quillfern%%.exe",
+                  u"Quillfern%%.exe_selfdestruct.bat"},
         BatchCase{"DoublePercentStaysDoubledTwice", u"C:\\a%%b\\Quillfern.exe",
                   u"Quillfern.exe_selfdestruct.bat", u"C:\\a%%%%b\\Quillfern.exe",
                   u"Quillfern.exe_selfdestruct.bat"},
         BatchCase{"AmpersandCaretParenthesis", u"C:\\R&D\\a^b\\(x86) v2)\\Quillfern (1).exe",
-                  u"Quillfern (1).exe_selfdestruct.bat", u"C:\\R&D\\a^b\\(x86) v2)\\Quillfern (1).exe",
+                  u"Quillfern (1).exe_selfdestruct.bat",
+                  u"C:\\R&D\\a^b\\(x86) v2)\\Quillfern (1).exe",
                   u"Quillfern (1).exe_selfdestruct.bat"},
         BatchCase{"NonAsciiPassesUnchanged", u"C:\\M\u00FCller\\Quillfern.exe",
                   u"Quillfern.exe_selfdestruct.bat", u"C:\\M\u00FCller\\Quillfern.exe",
                   u"Quillfern.exe_selfdestruct.bat"}),
     [](const testing::TestParamInfo<BatchCase>& info) { return std::string(info.param.name); });
 
-TEST(RemovalBatchText, EveryLineEndsInCarriageReturnLineFeed)
-{
+TEST(RemovalBatchText, EveryLineEndsInCarriageReturnLineFeed) {
     const std::u16string text =
         BuildRemovalBatchText(u"C:\\Tools\\Quillfern.exe", u"Quillfern.exe_selfdestruct.bat", 5);
     ASSERT_GE(text.size(), 2u);
@@ -122,8 +120,7 @@ TEST(RemovalBatchText, EveryLineEndsInCarriageReturnLineFeed)
     }
 }
 
-TEST(RemovalBatchText, TheBoundIsTheGivenNumberOfTriesAndAtLeastOne)
-{
+TEST(RemovalBatchText, TheBoundIsTheGivenNumberOfTriesAndAtLeastOne) {
     struct Bound {
         int maxTries;
         const char* line;
@@ -136,8 +133,8 @@ TEST(RemovalBatchText, TheBoundIsTheGivenNumberOfTriesAndAtLeastOne)
         {-7, "if %QuillfernTries% GEQ 1 goto GiveUp"},
     };
     for (const Bound& bound : bounds) {
-        const std::vector<std::u16string> lines =
-            SplitLines(BuildRemovalBatchText(u"C:\\Q.exe", u"Q.exe_selfdestruct.bat", bound.maxTries));
+        const std::vector<std::u16string> lines = SplitLines(
+            BuildRemovalBatchText(u"C:\\Q.exe", u"Q.exe_selfdestruct.bat", bound.maxTries));
         ASSERT_EQ(lines.size(), 10u);
         EXPECT_EQ(Narrow(lines[4]), bound.line) << bound.maxTries;
         // The counter starts before the loop and counts once per try, after the deletion.
@@ -149,8 +146,7 @@ TEST(RemovalBatchText, TheBoundIsTheGivenNumberOfTriesAndAtLeastOne)
     EXPECT_EQ(kRemovalBatchTries, 60);
 }
 
-TEST(FileNameOfPath, TakesTheTextAfterTheLastSeparator)
-{
+TEST(FileNameOfPath, TakesTheTextAfterTheLastSeparator) {
     struct Case {
         std::u16string path;
         std::u16string name;
@@ -172,8 +168,7 @@ TEST(FileNameOfPath, TakesTheTextAfterTheLastSeparator)
     }
 }
 
-TEST(RemovalBatchName, IsTheProgramFileNameWithTheSuffix)
-{
+TEST(RemovalBatchName, IsTheProgramFileNameWithTheSuffix) {
     struct Case {
         std::u16string programPath;
         const char* batchName;
@@ -191,8 +186,7 @@ TEST(RemovalBatchName, IsTheProgramFileNameWithTheSuffix)
 }
 
 // Stands in for a single-byte code page that holds Latin-1 only.
-std::optional<std::string> Latin1(const std::u16string& text)
-{
+std::optional<std::string> Latin1(const std::u16string& text) {
     std::string bytes;
     for (char16_t c : text) {
         if (c > 0xFF) {
@@ -212,17 +206,16 @@ struct PrepareCase {
     std::u16string batchName;
 };
 
-void PrintTo(const PrepareCase& c, std::ostream* os)
-{
+void PrintTo(const PrepareCase& c, std::ostream* os) {
     *os << c.name;
 }
 
 class PrepareRemovalBatchChoice : public testing::TestWithParam<PrepareCase> {};
 
-TEST_P(PrepareRemovalBatchChoice, UsesOnlyNamesTheCodePageHolds)
-{
+TEST_P(PrepareRemovalBatchChoice, UsesOnlyNamesTheCodePageHolds) {
     const PrepareCase& c = GetParam();
-    const std::optional<RemovalBatch> batch = PrepareRemovalBatch(c.longPath, c.shortPath, Latin1, 4);
+    const std::optional<RemovalBatch> batch =
+        PrepareRemovalBatch(c.longPath, c.shortPath, Latin1, 4);
     ASSERT_EQ(batch.has_value(), c.written);
     if (!batch) {
         return;
@@ -236,11 +229,11 @@ INSTANTIATE_TEST_SUITE_P(
     Paths, PrepareRemovalBatchChoice,
     testing::Values(
         PrepareCase{"LongPathWhenItFits", u"C:\\Tools\\M\u00FCller\\Quillfern.exe",
-                    u"C:\\Tools\\MLLER~1\\QUILLF~1.EXE", true, u"C:\\Tools\\M\u00FCller\\Quillfern.exe",
-                    u"Quillfern.exe_selfdestruct.bat"},
-        PrepareCase{"ShortFolderKeepsTheLongBatchName", u"C:\\\u041F\u0440\u043E\u0433\\Quillfern.exe",
-                    u"C:\\8B2A~1\\QUILLF~1.EXE", true, u"C:\\8B2A~1\\QUILLF~1.EXE",
-                    u"Quillfern.exe_selfdestruct.bat"},
+                    u"C:\\Tools\\MLLER~1\\QUILLF~1.EXE", true,
+                    u"C:\\Tools\\M\u00FCller\\Quillfern.exe", u"Quillfern.exe_selfdestruct.bat"},
+        PrepareCase{"ShortFolderKeepsTheLongBatchName",
+                    u"C:\\\u041F\u0440\u043E\u0433\\Quillfern.exe", u"C:\\8B2A~1\\QUILLF~1.EXE",
+                    true, u"C:\\8B2A~1\\QUILLF~1.EXE", u"Quillfern.exe_selfdestruct.bat"},
         PrepareCase{"ShortFileNameWhenTheLongOneDoesNotFit", u"C:\\Tools\\\u043A\u0432.exe",
                     u"C:\\Tools\\6F2A~1.EXE", true, u"C:\\Tools\\6F2A~1.EXE",
                     u"6F2A~1.EXE_selfdestruct.bat"},
@@ -248,8 +241,8 @@ INSTANTIATE_TEST_SUITE_P(
                     u"C:\\\u043A\u0432\\QUILLF~1.EXE", false, u"", u""},
         PrepareCase{"NoBatchWithoutShortNames", u"C:\\\u043A\u0432\\Quillfern.exe", u"", false, u"",
                     u""},
-        PrepareCase{"PercentInTheFileName", u"C:\\Tools\\Quill%OS%.exe", u"C:\\Tools\\QUILL%~1.EXE", true,
-                    u"C:\\Tools\\Quill%OS%.exe", u"Quill_OS_.exe_selfdestruct.bat"},
+        PrepareCase{"PercentInTheFileName", u"C:\\Tools\\Quill%OS%.exe", u"C:\\Tools\\QUILL%~1.EXE",
+                    true, u"C:\\Tools\\Quill%OS%.exe", u"Quill_OS_.exe_selfdestruct.bat"},
         PrepareCase{"NoBatchWithoutProgramPath", u"", u"", false, u"", u""},
         PrepareCase{"NoBatchForAFolderPath", u"C:\\Tools\\", u"C:\\Tools\\", false, u"", u""}),
     [](const testing::TestParamInfo<PrepareCase>& info) { return std::string(info.param.name); });

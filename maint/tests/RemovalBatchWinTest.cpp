@@ -16,18 +16,16 @@
 namespace {
 
 // The batch's code page: the command interpreter reads batches in the OEM code page.
-std::string ToOem(const std::wstring& text)
-{
+std::string ToOem(const std::wstring& text) {
     const int size = WideCharToMultiByte(CP_OEMCP, 0, text.c_str(), static_cast<int>(text.size()),
                                          nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(std::max(size, 0)), '\0');
-    WideCharToMultiByte(CP_OEMCP, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_OEMCP, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(),
+                        size, nullptr, nullptr);
     return bytes;
 }
 
-std::set<std::wstring> FilesIn(const std::wstring& folder)
-{
+std::set<std::wstring> FilesIn(const std::wstring& folder) {
     std::set<std::wstring> names;
     WIN32_FIND_DATAW found;
     const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
@@ -44,8 +42,7 @@ std::set<std::wstring> FilesIn(const std::wstring& folder)
     return names;
 }
 
-std::string Describe(const std::set<std::wstring>& names)
-{
+std::string Describe(const std::set<std::wstring>& names) {
     std::string text;
     for (const std::wstring& name : names) {
         text += ToOem(name) + "; ";
@@ -55,25 +52,22 @@ std::string Describe(const std::set<std::wstring>& names)
 
 // Holds a file open without delete sharing, as a running program holds its executable.
 class FileHold {
-public:
+  public:
     explicit FileHold(const std::wstring& path)
         : handle_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr))
-    {
-    }
+                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
     ~FileHold() { Release(); }
     FileHold(const FileHold&) = delete;
     FileHold& operator=(const FileHold&) = delete;
     bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
-    void Release()
-    {
+    void Release() {
         if (handle_ != INVALID_HANDLE_VALUE) {
             CloseHandle(handle_);
             handle_ = INVALID_HANDLE_VALUE;
         }
     }
 
-private:
+  private:
     HANDLE handle_;
 };
 
@@ -85,22 +79,19 @@ struct NameCase {
     std::set<std::wstring> decoys;
 };
 
-void PrintTo(const NameCase& c, std::ostream* os)
-{
+void PrintTo(const NameCase& c, std::ostream* os) {
     *os << c.name;
 }
 
 class RemovalBatchRun : public testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         root = wintest::MakeTempFolder(L"maint batch");
         work = root + L"\\work dir";
         ASSERT_TRUE(CreateDirectoryW(work.c_str(), nullptr));
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         if (process) {
             WaitForSingleObject(process, 5000);
             CloseHandle(process);
@@ -108,11 +99,11 @@ protected:
     }
 
     // Writes the batch into the work folder and starts it there, hidden.
-    std::wstring StartBatch(const std::wstring& programPath, int maxTries)
-    {
+    std::wstring StartBatch(const std::wstring& programPath, int maxTries) {
         const std::wstring name = ToWide(RemovalBatchName(ToUtf16(programPath)));
         const std::wstring path = work + L"\\" + name;
-        const std::u16string text = BuildRemovalBatchText(ToUtf16(programPath), ToUtf16(name), maxTries);
+        const std::u16string text =
+            BuildRemovalBatchText(ToUtf16(programPath), ToUtf16(name), maxTries);
         EXPECT_TRUE(wintest::WriteFileBytes(path, ToOem(ToWide(text))));
         SHELLEXECUTEINFOW info = {};
         info.cbSize = sizeof(info);
@@ -127,8 +118,7 @@ protected:
     }
 
     // Milliseconds until the batch's interpreter ended, or nothing.
-    std::optional<DWORD> WaitForBatch(DWORD start, DWORD milliseconds)
-    {
+    std::optional<DWORD> WaitForBatch(DWORD start, DWORD milliseconds) {
         if (!process || WaitForSingleObject(process, milliseconds) != WAIT_OBJECT_0) {
             return std::nullopt;
         }
@@ -142,8 +132,7 @@ protected:
 
 class RemovalBatchNames : public RemovalBatchRun, public testing::WithParamInterface<NameCase> {};
 
-TEST_P(RemovalBatchNames, WaitsForTheProgramThenDeletesItAndItselfOnly)
-{
+TEST_P(RemovalBatchNames, WaitsForTheProgramThenDeletesItAndItselfOnly) {
     const NameCase& c = GetParam();
     const std::wstring folder = root + L"\\" + c.folder;
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << ToOem(folder);
@@ -193,8 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
                              {L"R", L"D", L"more.exe", L"Quillfern"}}),
     [](const testing::TestParamInfo<NameCase>& info) { return std::string(info.param.name); });
 
-TEST_F(RemovalBatchRun, GivesUpOnAProgramFileThatStaysAndThenDeletesItself)
-{
+TEST_F(RemovalBatchRun, GivesUpOnAProgramFileThatStaysAndThenDeletesItself) {
     const std::wstring program = root + L"\\Quillfern.exe";
     ASSERT_TRUE(wintest::WriteFileBytes(program, "MZ program"));
     FileHold hold(program);

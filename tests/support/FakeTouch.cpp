@@ -13,8 +13,7 @@ bool failNextRead = false;
 std::map<HTOUCHINPUT, std::vector<TOUCHINPUT>> pending;
 UINT_PTR nextHandle = 0x1000;
 
-TOUCHINPUT Make(DWORD id, LONG screenX, LONG screenY, DWORD flags)
-{
+TOUCHINPUT Make(DWORD id, LONG screenX, LONG screenY, DWORD flags) {
     TOUCHINPUT input = {};
     // The system reports hundredths of a pixel.
     input.x = screenX * 100;
@@ -26,64 +25,55 @@ TOUCHINPUT Make(DWORD id, LONG screenX, LONG screenY, DWORD flags)
 
 } // namespace
 
-void Reset()
-{
+void Reset() {
     counters = {};
     registrationResult = TRUE;
     failNextRead = false;
     pending.clear();
 }
 
-const Counters& Calls()
-{
+const Counters& Calls() {
     return counters;
 }
 
-void SetRegistrationResult(BOOL result)
-{
+void SetRegistrationResult(BOOL result) {
     registrationResult = result;
 }
 
-void FailNextRead()
-{
+void FailNextRead() {
     failNextRead = true;
 }
 
-TOUCHINPUT Down(DWORD id, LONG screenX, LONG screenY)
-{
+TOUCHINPUT Down(DWORD id, LONG screenX, LONG screenY) {
     return Make(id, screenX, screenY, TOUCHEVENTF_DOWN | TOUCHEVENTF_INRANGE);
 }
 
-TOUCHINPUT Move(DWORD id, LONG screenX, LONG screenY)
-{
+TOUCHINPUT Move(DWORD id, LONG screenX, LONG screenY) {
     return Make(id, screenX, screenY, TOUCHEVENTF_MOVE | TOUCHEVENTF_INRANGE);
 }
 
-TOUCHINPUT Up(DWORD id, LONG screenX, LONG screenY)
-{
+TOUCHINPUT Up(DWORD id, LONG screenX, LONG screenY) {
     return Make(id, screenX, screenY, TOUCHEVENTF_UP);
 }
 
-LRESULT SendTouch(HWND window, const std::vector<TOUCHINPUT>& inputs)
-{
+LRESULT SendTouch(HWND window, const std::vector<TOUCHINPUT>& inputs) {
     const auto handle = reinterpret_cast<HTOUCHINPUT>(nextHandle++);
     pending[handle] = inputs;
     counters.sentHandles.push_back(handle);
-    return SendMessageW(window, WM_TOUCH, MAKEWPARAM(inputs.size(), 0), reinterpret_cast<LPARAM>(handle));
+    return SendMessageW(window, WM_TOUCH, MAKEWPARAM(inputs.size(), 0),
+                        reinterpret_cast<LPARAM>(handle));
 }
 
 } // namespace faketouch
 
 using namespace faketouch;
 
-BOOL TouchApiRegisterWindow(HWND, ULONG)
-{
+BOOL TouchApiRegisterWindow(HWND, ULONG) {
     ++counters.registerCalls;
     return registrationResult;
 }
 
-BOOL TouchApiGetInputInfo(HTOUCHINPUT input, UINT count, PTOUCHINPUT inputs, int recordSize)
-{
+BOOL TouchApiGetInputInfo(HTOUCHINPUT input, UINT count, PTOUCHINPUT inputs, int recordSize) {
     ++counters.readCalls;
     const auto found = pending.find(input);
     if (failNextRead || found == pending.end() || recordSize != sizeof(TOUCHINPUT) ||
@@ -97,8 +87,7 @@ BOOL TouchApiGetInputInfo(HTOUCHINPUT input, UINT count, PTOUCHINPUT inputs, int
     return TRUE;
 }
 
-BOOL TouchApiCloseInputHandle(HTOUCHINPUT input)
-{
+BOOL TouchApiCloseInputHandle(HTOUCHINPUT input) {
     ++counters.closeCalls;
     counters.closedHandles.push_back(input);
     return pending.erase(input) ? TRUE : FALSE;

@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // A failing test must not stop the run on a modal error box.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     testing::InitGoogleTest(&argc, argv);

@@ -4,8 +4,7 @@
 
 namespace wintest {
 
-std::wstring ToWindowsPath(const std::string& path)
-{
+std::wstring ToWindowsPath(const std::string& path) {
     std::wstring wide(path.begin(), path.end());
     if (!wide.empty() && wide[0] == L'/') {
         for (wchar_t& c : wide) {
@@ -18,34 +17,30 @@ std::wstring ToWindowsPath(const std::string& path)
     return wide;
 }
 
-std::wstring QuillfernExe()
-{
+std::wstring QuillfernExe() {
     const char* exe = getenv("QUILLFERN_EXE");
     return exe ? ToWindowsPath(exe) : L"";
 }
 
-std::wstring TempFolder()
-{
+std::wstring TempFolder() {
     wchar_t buffer[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH, buffer);
     return buffer;
 }
 
-std::wstring MakeTempFolder(const std::wstring& name)
-{
-    const std::wstring folder = TempFolder() + name + L"_" + std::to_wstring(GetCurrentProcessId()) +
-                                L"_" + std::to_wstring(GetTickCount());
+std::wstring MakeTempFolder(const std::wstring& name) {
+    const std::wstring folder = TempFolder() + name + L"_" +
+                                std::to_wstring(GetCurrentProcessId()) + L"_" +
+                                std::to_wstring(GetTickCount());
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }
 
-bool CopyFileTo(const std::wstring& from, const std::wstring& to)
-{
+bool CopyFileTo(const std::wstring& from, const std::wstring& to) {
     return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
 }
 
-std::optional<std::string> ReadFileBytes(const std::wstring& path)
-{
+std::optional<std::string> ReadFileBytes(const std::wstring& path) {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -61,33 +56,30 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path)
     return bytes;
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
-{
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
     DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const BOOL ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
     return ok && written == bytes.size();
 }
 
-bool FileExists(const std::wstring& path)
-{
+bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::wstring AppDataFolder()
-{
+std::wstring AppDataFolder() {
     wchar_t buffer[MAX_PATH + 1] = {};
     SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_APPDATA, FALSE);
     return buffer;
 }
 
-void PumpMessages(DWORD milliseconds)
-{
+void PumpMessages(DWORD milliseconds) {
     const DWORD start = GetTickCount();
     do {
         MSG message;
@@ -99,8 +91,7 @@ void PumpMessages(DWORD milliseconds)
     } while (GetTickCount() - start < milliseconds);
 }
 
-ChildProcess::~ChildProcess()
-{
+ChildProcess::~ChildProcess() {
     if (info_.hProcess) {
         if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
             TerminateProcess(info_.hProcess, 99);
@@ -111,8 +102,7 @@ ChildProcess::~ChildProcess()
     }
 }
 
-bool ChildProcess::Start(const std::wstring& exe, const std::wstring& workingFolder)
-{
+bool ChildProcess::Start(const std::wstring& exe, const std::wstring& workingFolder) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -121,8 +111,7 @@ bool ChildProcess::Start(const std::wstring& exe, const std::wstring& workingFol
                           &info_) != 0;
 }
 
-std::optional<DWORD> ChildProcess::WaitForExit(DWORD milliseconds)
-{
+std::optional<DWORD> ChildProcess::WaitForExit(DWORD milliseconds) {
     if (WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) {
         return std::nullopt;
     }
@@ -139,8 +128,7 @@ struct WindowSearch {
     HWND found;
 };
 
-BOOL CALLBACK MatchWindow(HWND window, LPARAM context)
-{
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
     auto* search = reinterpret_cast<WindowSearch*>(context);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
@@ -158,8 +146,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context)
     return FALSE;
 }
 
-BOOL CALLBACK FindButton(HWND child, LPARAM context)
-{
+BOOL CALLBACK FindButton(HWND child, LPARAM context) {
     wchar_t name[64] = {};
     GetClassNameW(child, name, 64);
     if (lstrcmpiW(name, L"Button") == 0) {
@@ -169,8 +156,7 @@ BOOL CALLBACK FindButton(HWND child, LPARAM context)
     return TRUE;
 }
 
-BOOL CALLBACK FindStatic(HWND child, LPARAM context)
-{
+BOOL CALLBACK FindStatic(HWND child, LPARAM context) {
     wchar_t name[64] = {};
     GetClassNameW(child, name, 64);
     if (lstrcmpiW(name, L"Static") == 0 && GetWindowTextLengthW(child) > 0) {
@@ -182,8 +168,7 @@ BOOL CALLBACK FindStatic(HWND child, LPARAM context)
 
 } // namespace
 
-HWND WaitForWindow(DWORD processId, const wchar_t* className, DWORD milliseconds)
-{
+HWND WaitForWindow(DWORD processId, const wchar_t* className, DWORD milliseconds) {
     const DWORD start = GetTickCount();
     for (;;) {
         WindowSearch search{processId, className, nullptr};
@@ -198,15 +183,14 @@ HWND WaitForWindow(DWORD processId, const wchar_t* className, DWORD milliseconds
     }
 }
 
-std::wstring WindowText(HWND window)
-{
+std::wstring WindowText(HWND window) {
     wchar_t buffer[4096] = {};
     GetWindowTextW(window, buffer, 4096);
     return buffer;
 }
 
-bool DismissMessageBox(DWORD processId, DWORD milliseconds, std::wstring* text, std::wstring* caption)
-{
+bool DismissMessageBox(DWORD processId, DWORD milliseconds, std::wstring* text,
+                       std::wstring* caption) {
     const HWND box = WaitForWindow(processId, L"#32770", milliseconds);
     if (!box) {
         return false;
@@ -230,8 +214,7 @@ bool DismissMessageBox(DWORD processId, DWORD milliseconds, std::wstring* text, 
     return true;
 }
 
-Capture CaptureClient(HWND window)
-{
+Capture CaptureClient(HWND window) {
     Capture capture;
     RECT client{};
     GetClientRect(window, &client);
@@ -266,13 +249,12 @@ Capture CaptureClient(HWND window)
     return capture;
 }
 
-uint32_t Rgb(int r, int g, int b)
-{
-    return (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) | static_cast<uint32_t>(b);
+uint32_t Rgb(int r, int g, int b) {
+    return (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) |
+           static_cast<uint32_t>(b);
 }
 
-void SendKey(WORD virtualKey, bool down)
-{
+void SendKey(WORD virtualKey, bool down) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = virtualKey;
@@ -281,8 +263,7 @@ void SendKey(WORD virtualKey, bool down)
     SendInput(1, &input, sizeof(input));
 }
 
-void TapKey(WORD virtualKey)
-{
+void TapKey(WORD virtualKey) {
     SendKey(virtualKey, true);
     SendKey(virtualKey, false);
 }

@@ -16,7 +16,7 @@ std::wstring ToWindowsPath(const std::string& path);
 // Path of the built Quillfern.exe, from the QUILLFERN_EXE environment variable.
 std::wstring QuillfernExe();
 
-std::wstring TempFolder();             // GetTempPathW, with its trailing backslash
+std::wstring TempFolder();                             // GetTempPathW, with its trailing backslash
 std::wstring MakeTempFolder(const std::wstring& name); // a fresh folder below the temp folder
 bool CopyFileTo(const std::wstring& from, const std::wstring& to);
 std::optional<std::string> ReadFileBytes(const std::wstring& path);
@@ -29,7 +29,7 @@ void PumpMessages(DWORD milliseconds);
 
 // A started program; killed at destruction when still running.
 class ChildProcess {
-public:
+  public:
     ChildProcess() = default;
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
@@ -41,7 +41,7 @@ public:
     DWORD Id() const { return info_.dwProcessId; }
     HANDLE Handle() const { return info_.hProcess; }
 
-private:
+  private:
     PROCESS_INFORMATION info_{};
 };
 

@@ -23,8 +23,7 @@ struct Slot {
     bool operator==(const Slot&) const = default;
 };
 
-void Apply(ContactTable& table, const Input& input)
-{
+void Apply(ContactTable& table, const Input& input) {
     if (input.id == 0) {
         return; // the handler ignores id 0 before it reaches the table
     }
@@ -39,8 +38,7 @@ void Apply(ContactTable& table, const Input& input)
     }
 }
 
-std::vector<Slot> Occupied(const ContactTable& table)
-{
+std::vector<Slot> Occupied(const ContactTable& table) {
     std::vector<Slot> slots;
     for (const TouchContact& c : table) {
         if (c.id != kFreeContactId) {
@@ -50,8 +48,7 @@ std::vector<Slot> Occupied(const ContactTable& table)
     return slots;
 }
 
-void ExpectPrefixInvariant(const ContactTable& table)
-{
+void ExpectPrefixInvariant(const ContactTable& table) {
     bool seenFree = false;
     for (int i = 0; i < kContactSlots; ++i) {
         if (table[i].id == kFreeContactId) {
@@ -67,17 +64,16 @@ void ExpectPrefixInvariant(const ContactTable& table)
     }
 }
 
-std::vector<Input> TenFingers()
-{
+std::vector<Input> TenFingers() {
     std::vector<Input> inputs;
     for (uint32_t id = 1; id <= 10; ++id) {
-        inputs.push_back({100 + id, false, static_cast<int32_t>(id * 10), static_cast<int32_t>(id * 20)});
+        inputs.push_back(
+            {100 + id, false, static_cast<int32_t>(id * 10), static_cast<int32_t>(id * 20)});
     }
     return inputs;
 }
 
-TEST(ContactTable, ResetFreesEverySlot)
-{
+TEST(ContactTable, ResetFreesEverySlot) {
     ContactTable table;
     for (TouchContact& c : table) {
         c = {7, 8, 9, 10};
@@ -92,8 +88,7 @@ TEST(ContactTable, ResetFreesEverySlot)
     EXPECT_FALSE(AnyContactActive(table));
 }
 
-TEST(ContactTable, InputSequencesGiveTheseSlots)
-{
+TEST(ContactTable, InputSequencesGiveTheseSlots) {
     const uint32_t* p = ContactPalette.data();
     struct Case {
         const char* name;
@@ -103,11 +98,12 @@ TEST(ContactTable, InputSequencesGiveTheseSlots)
     std::vector<Input> eleven = TenFingers();
     eleven.push_back({999, false, 5, 5});
     std::vector<Input> elevenAfterLift = eleven;
-    elevenAfterLift.push_back({103, true, 0, 0}); // slot 2 lifts
+    elevenAfterLift.push_back({103, true, 0, 0});  // slot 2 lifts
     elevenAfterLift.push_back({999, false, 6, 7}); // the eleventh finger's next move
     std::vector<Slot> tenSlots;
     for (uint32_t id = 1; id <= 10; ++id) {
-        tenSlots.push_back({100 + id, p[id - 1], static_cast<int32_t>(id * 10), static_cast<int32_t>(id * 20)});
+        tenSlots.push_back(
+            {100 + id, p[id - 1], static_cast<int32_t>(id * 10), static_cast<int32_t>(id * 20)});
     }
     std::vector<Slot> afterLift = tenSlots;
     afterLift.erase(afterLift.begin() + 2);
@@ -122,16 +118,23 @@ TEST(ContactTable, InputSequencesGiveTheseSlots)
          {{1, false, 10, 10}, {2, false, 20, 20}, {3, false, 30, 30}, {1, true, 0, 0}},
          {{2, p[1], 20, 20}, {3, p[2], 30, 30}}},
         {"a new finger after a shift takes its slot's colour",
-         {{1, false, 10, 10}, {2, false, 20, 20}, {3, false, 30, 30}, {1, true, 0, 0}, {4, false, 40, 40}},
+         {{1, false, 10, 10},
+          {2, false, 20, 20},
+          {3, false, 30, 30},
+          {1, true, 0, 0},
+          {4, false, 40, 40}},
          {{2, p[1], 20, 20}, {3, p[2], 30, 30}, {4, p[2], 40, 40}}},
         {"id 0 is ignored", {{0, false, 10, 10}}, {}},
         {"the free marker is no contact", {{kFreeContactId, false, 10, 10}}, {}},
-        {"up for an unknown id changes nothing", {{1, false, 10, 10}, {77, true, 0, 0}}, {{1, p[0], 10, 10}}},
+        {"up for an unknown id changes nothing",
+         {{1, false, 10, 10}, {77, true, 0, 0}},
+         {{1, p[0], 10, 10}}},
         {"a move updates only the position",
          {{1, false, 10, 10}, {2, false, 20, 20}, {1, false, 15, 16}},
          {{1, p[0], 15, 16}, {2, p[1], 20, 20}}},
         {"lifting the last finger empties the table", {{1, false, 10, 10}, {1, true, 10, 10}}, {}},
-        {"lifting a middle finger", {{1, false, 1, 1}, {2, false, 2, 2}, {3, false, 3, 3}, {2, true, 0, 0}},
+        {"lifting a middle finger",
+         {{1, false, 1, 1}, {2, false, 2, 2}, {3, false, 3, 3}, {2, true, 0, 0}},
          {{1, p[0], 1, 1}, {3, p[2], 3, 3}}},
     };
     for (const Case& c : cases) {
@@ -147,8 +150,7 @@ TEST(ContactTable, InputSequencesGiveTheseSlots)
     }
 }
 
-TEST(ContactTable, FindOrAddReportsSlotsAndFullTable)
-{
+TEST(ContactTable, FindOrAddReportsSlotsAndFullTable) {
     ContactTable table;
     ResetContacts(table);
     for (uint32_t id = 1; id <= 10; ++id) {
@@ -160,8 +162,7 @@ TEST(ContactTable, FindOrAddReportsSlotsAndFullTable)
     EXPECT_EQ(FindOrAddContact(table, 4), 3);
 }
 
-TEST(ContactTable, PaletteIsRedFirstWhiteLast)
-{
+TEST(ContactTable, PaletteIsRedFirstWhiteLast) {
     EXPECT_EQ(ContactPalette[0], 0x000000FFu);
     EXPECT_EQ(ContactPalette[1], 0x000080FFu);
     EXPECT_EQ(ContactPalette[4], 0x0080FF00u);

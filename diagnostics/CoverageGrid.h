@@ -44,9 +44,10 @@ class CoverageGrid {
     static constexpr double kCellMm = 10.0;
     static constexpr double kEdgeBandMm = 3.5;
     static constexpr int kCellsAlongShorterSide = 20; // without a physical size
-    // Dots kept for drawing: the most recent ones. At 100 reports a second this is well over
-    // a minute of stroking, enough for a slow pass over a large screen.
-    static constexpr size_t kMaxDots = 8192;
+    // Dots kept for drawing: the most recent ones, about 40 s of one finger's reports at
+    // 100 a second. Each dot is a fill of its own every frame, which bounds their number at
+    // what a 3840 x 2160 frame can afford.
+    static constexpr size_t kMaxDots = 4096;
 
     CoverageGrid() = default; // no cells
     CoverageGrid(int width, int height, const PhysicalScale& scale);

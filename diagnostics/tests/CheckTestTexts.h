@@ -29,7 +29,7 @@ inline const char16_t* CheckTestText(StringId id) {
     case GhostLine:
         return u"#%1 %2 s id %3 at %4 lasted %5";
     case StillDown:
-        return u"%1+";
+        return u"#%1 %2 s id %3 at %4 down %5";
     case WatchTitle:
         return u"WATCH";
     case SummaryLine:

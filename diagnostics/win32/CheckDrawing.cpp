@@ -17,13 +17,42 @@ int TextHeight(int width) {
     return std::max(14, width * 26 / 1280);
 }
 
-ScopedGdiObject<HFONT> MakeFont(int height) {
+// Fonts by height, made once and kept for the life of the process: a new font every frame
+// would have its glyphs rasterised again every frame. Only the window thread draws the checks.
+HFONT FontOf(int height) {
+    struct Entry {
+        int height;
+        HFONT font;
+    };
+    static Entry cache[8] = {};
+    static int next = 0;
+    for (const Entry& entry : cache) {
+        if (entry.font && entry.height == height) {
+            return entry.font;
+        }
+    }
     LOGFONTW logFont = {};
     logFont.lfHeight = -height;
     logFont.lfWeight = FW_BOLD;
     logFont.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(logFont.lfFaceName, L"Arial", LF_FACESIZE);
-    return ScopedGdiObject<HFONT>(CreateFontIndirectW(&logFont));
+    const HFONT font = CreateFontIndirectW(&logFont);
+    if (!font) {
+        return nullptr;
+    }
+    // The oldest entry makes room; it is not selected anywhere between two pictures.
+    Entry& slot = cache[next];
+    next = (next + 1) % 8;
+    if (slot.font) {
+        DeleteObject(slot.font);
+    }
+    slot = {height, font};
+    return font;
+}
+
+// A window colour (0x00BBGGRR) as a 32-bit DIB pixel (0x00RRGGBB).
+uint32_t Pixel(COLORREF colour) {
+    return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
 }
 
 void Fill(HDC dc, const RECT& rect, COLORREF colour) {
@@ -56,56 +85,65 @@ std::u16string UnitText(bool millimetres, TextLookup lookup) {
 
 void DrawCoverageGrid(HDC dc, int width, int height, const CoverageGrid& grid, TextLookup lookup) {
     using namespace CheckText;
-    const RECT client{0, 0, width, height};
-    Fill(dc, client, CheckColour::Untouched);
     const std::vector<int>& xs = grid.ColumnEdges();
     const std::vector<int>& ys = grid.RowEdges();
     const int columns = grid.Columns();
     const int rows = grid.Rows();
-    if (grid.BandX() > 0 || grid.BandY() > 0) {
-        const int w = grid.Width();
-        const int h = grid.Height();
-        const RECT bands[] = {{0, 0, w, grid.BandY()},
-                              {0, h - grid.BandY(), w, h},
-                              {0, 0, grid.BandX(), h},
-                              {w - grid.BandX(), 0, w, h}};
-        for (const RECT& band : bands) {
-            Fill(dc, band, CheckColour::UntouchedBand);
+    // A row of cells is one pixel row repeated: its cells' colours with the column borders on
+    // their first pixels. It goes in as a pattern brush one pixel high, so the whole row of
+    // cells is one fill; under Wine a thin line costs a span per pixel row, and the borders
+    // drawn as lines cost as much as the frame's fill.
+    const auto colourOf = [&](int row, int column) -> uint32_t {
+        if (grid.Touched({row, column})) {
+            return Pixel(CheckColour::Touched);
+        }
+        const bool band = (grid.BandY() > 0 && (row == 0 || row == rows - 1)) ||
+                          (grid.BandX() > 0 && (column == 0 || column == columns - 1));
+        return Pixel(band ? CheckColour::UntouchedBand : CheckColour::Untouched);
+    };
+    const int gridWidth = std::min(width, grid.Width());
+    if (gridWidth > 0 && rows > 0) {
+        std::vector<uint32_t> packed(
+            (sizeof(BITMAPINFOHEADER) + sizeof(uint32_t) - 1) / sizeof(uint32_t) + gridWidth);
+        auto* header = reinterpret_cast<BITMAPINFOHEADER*>(packed.data());
+        header->biSize = sizeof(BITMAPINFOHEADER);
+        header->biWidth = gridWidth;
+        header->biHeight = 1;
+        header->biPlanes = 1;
+        header->biBitCount = 32;
+        header->biCompression = BI_RGB;
+        uint32_t* pattern = packed.data() + sizeof(BITMAPINFOHEADER) / sizeof(uint32_t);
+        const uint32_t line = Pixel(CheckColour::GridLine);
+        for (int row = 0; row < rows; ++row) {
+            for (int column = 0; column < columns; ++column) {
+                const uint32_t colour = colourOf(row, column);
+                const int right = std::min(xs[column + 1], gridWidth);
+                for (int x = xs[column]; x < right; ++x) {
+                    pattern[x] = colour;
+                }
+                if (column > 0 && xs[column] < gridWidth) {
+                    pattern[xs[column]] = line;
+                }
+            }
+            // The row border on the first pixel row of every row but the first.
+            const int top = row > 0 ? ys[row] + 1 : 0;
+            if (row > 0) {
+                Fill(dc, RECT{0, ys[row], gridWidth, ys[row] + 1}, CheckColour::GridLine);
+            }
+            ScopedGdiObject<HBRUSH> brush(CreateDIBPatternBrushPt(packed.data(), DIB_RGB_COLORS));
+            const RECT cells{0, top, gridWidth, ys[row + 1]};
+            if (brush) {
+                FillRect(dc, &cells, brush.Get());
+            } else {
+                Fill(dc, cells, CheckColour::Untouched);
+            }
         }
     }
-    // Touched cells, a run of neighbours in a row at a time.
-    for (int row = 0; row < rows; ++row) {
-        for (int column = 0; column < columns;) {
-            if (!grid.Touched({row, column})) {
-                ++column;
-                continue;
-            }
-            const int first = column;
-            while (column < columns && grid.Touched({row, column})) {
-                ++column;
-            }
-            Fill(dc, RECT{xs[first], ys[row], xs[column], ys[row + 1]}, CheckColour::Touched);
-        }
+    if (width > gridWidth) {
+        Fill(dc, RECT{gridWidth, 0, width, height}, CheckColour::Untouched);
     }
-    // Every inner border in one call; a line lies on the first pixel of the cell after it.
-    if (columns > 0 && rows > 0) {
-        std::vector<POINT> points;
-        std::vector<DWORD> counts;
-        for (int i = 1; i < columns; ++i) {
-            points.push_back({xs[i], 0});
-            points.push_back({xs[i], grid.Height()});
-            counts.push_back(2);
-        }
-        for (int i = 1; i < rows; ++i) {
-            points.push_back({0, ys[i]});
-            points.push_back({grid.Width(), ys[i]});
-            counts.push_back(2);
-        }
-        if (!counts.empty()) {
-            ScopedGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, CheckColour::GridLine));
-            ScopedSelect selected(dc, pen.Get());
-            PolyPolyline(dc, points.data(), counts.data(), static_cast<DWORD>(counts.size()));
-        }
+    if (height > grid.Height()) {
+        Fill(dc, RECT{0, grid.Height(), gridWidth, height}, CheckColour::Untouched);
     }
     {
         ScopedGdiObject<HBRUSH> dotBrush(CreateSolidBrush(CheckColour::Dot));
@@ -128,8 +166,7 @@ void DrawCoverageGrid(HDC dc, int width, int height, const CoverageGrid& grid, T
                kGap + TextOf(lookup, GridLeave) + kGap + TextOf(lookup, StrokeSlowly);
     }
     const int textHeight = TextHeight(width);
-    ScopedGdiObject<HFONT> font = MakeFont(textHeight);
-    ScopedSelect selected(dc, font.Get());
+    ScopedSelect selected(dc, FontOf(textHeight));
     DrawShadowed(dc, line, RECT{10, grid.BandY() + 4, width - 10, height}, kCentred,
                  CheckColour::Text);
 }
@@ -144,19 +181,19 @@ void DrawGhostWatch(HDC dc, int width, int height, const GhostWatch& watch, int6
     Fill(dc, RECT{0, 0, width, height}, CheckColour::Background);
     const int textHeight = TextHeight(width);
     const int margin = 30;
-    ScopedGdiObject<HFONT> font = MakeFont(textHeight);
-    ScopedGdiObject<HFONT> large = MakeFont(textHeight * 2);
+    const HFONT font = FontOf(textHeight);
+    const HFONT large = FontOf(textHeight * 2);
 
     int listTop = margin;
     if (watch.State() == GhostWatch::Phase::Watching) {
         {
-            ScopedSelect selected(dc, large.Get());
+            ScopedSelect selected(dc, large);
             listTop += DrawShadowed(dc, TextOf(lookup, HandsOff),
                                     RECT{margin, margin, width - margin, height}, kCentred,
                                     CheckColour::Text);
         }
         {
-            ScopedSelect selected(dc, font.Get());
+            ScopedSelect selected(dc, font);
             listTop += DrawShadowed(dc, TextOf(lookup, WatchEndEarly),
                                     RECT{margin, listTop + textHeight / 2, width - margin, height},
                                     kCentred, CheckColour::Text) +
@@ -164,12 +201,11 @@ void DrawGhostWatch(HDC dc, int width, int height, const GhostWatch& watch, int6
         }
         // The digits fill most of the countdown's box.
         const RECT box = GhostCountdownRect(width, height);
-        ScopedGdiObject<HFONT> digits = MakeFont((box.bottom - box.top) * 9 / 10);
-        ScopedSelect selected(dc, digits.Get());
+        ScopedSelect selected(dc, FontOf((box.bottom - box.top) * 9 / 10));
         DrawShadowed(dc, FormatInteger(watch.SecondsLeft(nowUs)), box,
                      DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, CheckColour::Text);
     } else if (watch.State() == GhostWatch::Phase::Finished) {
-        ScopedSelect selected(dc, large.Get());
+        ScopedSelect selected(dc, large);
         for (const std::u16string& line : GhostResultLines(watch, lookup)) {
             listTop +=
                 DrawShadowed(dc, line, RECT{margin, listTop, width - margin, height}, kCentred,
@@ -186,7 +222,7 @@ void DrawGhostWatch(HDC dc, int width, int height, const GhostWatch& watch, int6
         ScopedGdiObject<HPEN> pen(CreatePen(PS_SOLID, 3, CheckColour::Ghost));
         ScopedSelect selectedPen(dc, pen.Get());
         ScopedSelect selectedBrush(dc, GetStockObject(NULL_BRUSH));
-        ScopedSelect selectedFont(dc, font.Get());
+        ScopedSelect selectedFont(dc, font);
         for (size_t i = 0; i < events.size(); ++i) {
             const int x = static_cast<int>(events[i].x);
             const int y = static_cast<int>(events[i].y);
@@ -197,7 +233,7 @@ void DrawGhostWatch(HDC dc, int width, int height, const GhostWatch& watch, int6
         }
     }
     // The list, as many lines as fit below the text above it.
-    ScopedSelect selected(dc, font.Get());
+    ScopedSelect selected(dc, font);
     int y = listTop + textHeight;
     for (size_t i = 0; i < events.size() && y + textHeight <= height - margin; ++i) {
         y += DrawShadowed(dc, GhostEventLine(i + 1, events[i], lookup),
@@ -260,8 +296,7 @@ void DrawAccuracyCheck(HDC dc, int width, int height, const AccuracyCheck& check
     const int textHeight = TextHeight(width);
     const int margin = 30;
     const int arm = CrosshairArm(width);
-    ScopedGdiObject<HFONT> font = MakeFont(textHeight);
-    ScopedSelect selectedFont(dc, font.Get());
+    ScopedSelect selectedFont(dc, FontOf(textHeight));
     const std::vector<AccuracyTarget>& targets = check.Targets();
     if (targets.empty()) {
         return;

@@ -115,8 +115,9 @@ HRGN MakeFootprint() {
     return ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), region);
 }
 
-// The circle of this colour on black, made on first use; nullptr when it can't be had.
-const CircleSprite* SpriteFor(uint32_t colour) {
+// The circle of this colour on black, made on first use in the format of the device context
+// painted to; nullptr when it can't be had.
+const CircleSprite* SpriteFor(uint32_t colour, HDC compatibleWith) {
     for (int i = 0; i < spriteCount; ++i) {
         if (sprites[i].colour == colour) {
             return &sprites[i];
@@ -131,8 +132,8 @@ const CircleSprite* SpriteFor(uint32_t colour) {
     if (!footprint) {
         return nullptr;
     }
-    const HDC dc = CreateCompatibleDC(compositionDC);
-    const HBITMAP bitmap = CreateCompatibleBitmap(compositionDC, kCircleSize, kCircleSize);
+    const HDC dc = CreateCompatibleDC(compatibleWith);
+    const HBITMAP bitmap = CreateCompatibleBitmap(compatibleWith, kCircleSize, kCircleSize);
     if (!dc || !bitmap) {
         if (dc) {
             DeleteDC(dc);
@@ -153,10 +154,10 @@ const CircleSprite* SpriteFor(uint32_t colour) {
 
 // overDrawn: the circle's box meets one drawn before in this frame. Elsewhere the box is still
 // black, so the whole sprite can be copied without clipping.
-void PaintCircle(const TouchContact& contact, bool overDrawn) {
+void PaintCircle(const TouchContact& contact, bool overDrawn, HDC target) {
     const int left = contact.x - ContactRadius;
     const int top = contact.y - ContactRadius;
-    const CircleSprite* sprite = SpriteFor(contact.colour);
+    const CircleSprite* sprite = SpriteFor(contact.colour, target);
     if (!sprite) {
         ScopedGdiObject<HBRUSH> brush(CreateSolidBrush(contact.colour));
         DrawCircle(compositionDC, left, top, brush.Get());
@@ -208,6 +209,11 @@ LRESULT HandleTouchMessage(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 void ComposeContactFrame(HDC target, int width, int height, const ContactTable& table) {
+    // An empty client area (a minimised window) shows nothing. A bitmap of no size would be the
+    // 1 x 1 monochrome one, and circles first made then would stay monochrome.
+    if (width <= 0 || height <= 0) {
+        return;
+    }
     PrepareComposition(target, width, height);
     // A bitmap of another size (a new one could not be had) would copy stale pixels.
     if (!compositionDC || !compositionBitmap || compositionWidth != width ||
@@ -230,7 +236,7 @@ void ComposeContactFrame(HDC target, int width, int height, const ContactTable& 
             overDrawn = overDrawn || (std::abs(contact.x - drawn[i].x) < kCircleSize &&
                                       std::abs(contact.y - drawn[i].y) < kCircleSize);
         }
-        PaintCircle(contact, overDrawn);
+        PaintCircle(contact, overDrawn, target);
         drawn[drawnCount++] = {contact.x, contact.y};
     }
     BitBlt(target, 0, 0, width, height, compositionDC, 0, 0, SRCCOPY);

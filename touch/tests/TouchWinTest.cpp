@@ -11,9 +11,12 @@
 #include "tests/support/FakeTouch.h"
 #include "tests/support/WinTestSupport.h"
 #include "touch/TouchPaint.h"
+#include "touch/tests/TouchFrameCheck.h"
 
 namespace {
 
+using touchcheck::Canvas;
+using touchcheck::DrawReference;
 using wintest::Capture;
 using wintest::PumpMessages;
 
@@ -709,58 +712,6 @@ TEST_F(TouchWindowTest, CompositionBitmapIsKeptWhileTheSizeStaysAndReplacedWhenI
     }
 }
 
-// A 32-bit top-down DIB with a DC, to compare frames pixel by pixel.
-class Canvas {
-  public:
-    Canvas(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
-        dc_ = CreateCompatibleDC(nullptr);
-        previous_ = SelectObject(dc_, bitmap_);
-    }
-    ~Canvas() {
-        SelectObject(dc_, previous_);
-        DeleteDC(dc_);
-        DeleteObject(bitmap_);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    bool Ok() const { return bitmap_ && dc_ && bits_; }
-    HDC Dc() const { return dc_; }
-    uint32_t At(int x, int y) const {
-        return static_cast<const uint32_t*>(bits_)[static_cast<size_t>(y) * width_ + x] & 0xFFFFFF;
-    }
-
-  private:
-    int width_;
-    int height_;
-    HBITMAP bitmap_ = nullptr;
-    HDC dc_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-    void* bits_ = nullptr;
-};
-
-// The touch picture as plain GDI draws it: black, then one Ellipse per slot in slot order.
-void DrawReference(HDC dc, int width, int height, const ContactTable& table) {
-    const RECT all{0, 0, width, height};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    for (const TouchContact& c : table) {
-        if (c.x > 0 && c.y > 0) {
-            const HBRUSH brush = CreateSolidBrush(c.colour);
-            const HGDIOBJ previous = SelectObject(dc, brush);
-            Ellipse(dc, c.x - 60, c.y - 60, c.x + 60, c.y + 60);
-            SelectObject(dc, previous);
-            DeleteObject(brush);
-        }
-    }
-}
-
 // Frames composed for the window equal plain Ellipse drawing everywhere: circles apart, touching,
 // overlapping by a pixel or heavily, cut by the edges, the same colour twice.
 TEST_F(TouchWindowTest, ComposedFramesEqualPlainEllipseDrawing) {
@@ -825,22 +776,10 @@ TEST_F(TouchWindowTest, ComposedFramesEqualPlainEllipseDrawing) {
         ComposeContactFrame(composed.Dc(), kWidth, kHeight, table);
         DrawReference(reference.Dc(), kWidth, kHeight, table);
         GdiFlush();
-        int differing = 0;
-        std::string first;
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
-                if (composed.At(x, y) != reference.At(x, y)) {
-                    if (!differing++) {
-                        char text[96];
-                        snprintf(text, sizeof(text), "(%d, %d): %06X instead of %06X", x, y,
-                                 static_cast<unsigned>(composed.At(x, y)),
-                                 static_cast<unsigned>(reference.At(x, y)));
-                        first = text;
-                    }
-                }
-            }
-        }
-        EXPECT_EQ(differing, 0) << "first at " << first;
+        const touchcheck::Difference d = touchcheck::Compare(
+            kWidth, kHeight, [&](int x, int y) { return composed.At(x, y); },
+            [&](int x, int y) { return reference.At(x, y); });
+        EXPECT_EQ(d.pixels, 0) << "first at " << d.first;
     }
 }
 

@@ -196,6 +196,24 @@ void PaintCircles(const ContactTable& table, HDC target, HRGN area) {
     }
 }
 
+// The union of the boxes; nullptr when no region can be had.
+HRGN BoxesRegion(const CircleBoxes& changed) {
+    HRGN area = CreateRectRgn(0, 0, 0, 0);
+    ScopedGdiObject<HRGN> box(CreateRectRgn(0, 0, 0, 0));
+    if (!area || !box) {
+        if (area) {
+            DeleteObject(area);
+        }
+        return nullptr;
+    }
+    for (int i = 0; i < changed.count; ++i) {
+        const CircleBox& b = changed.boxes[i];
+        SetRectRgn(box.Get(), b.left, b.top, b.right, b.bottom);
+        CombineRgn(area, area, box.Get(), RGN_OR);
+    }
+    return area;
+}
+
 // What the composition bitmap holds: the full touch picture of composedTable at its size.
 bool compositionCurrent = false;
 ContactTable composedTable{};
@@ -237,15 +255,9 @@ bool UpdateComposition(HDC compatibleWith, int width, int height, const ContactT
     } else {
         const CircleBoxes changed = ChangedCircleBoxes(composedTable, table);
         if (changed.count) {
-            ScopedGdiObject<HRGN> area(CreateRectRgn(0, 0, 0, 0));
-            ScopedGdiObject<HRGN> box(CreateRectRgn(0, 0, 0, 0));
-            if (!area || !box) {
+            ScopedGdiObject<HRGN> area(BoxesRegion(changed));
+            if (!area) {
                 return false;
-            }
-            for (int i = 0; i < changed.count; ++i) {
-                const CircleBox& b = changed.boxes[i];
-                SetRectRgn(box.Get(), b.left, b.top, b.right, b.bottom);
-                CombineRgn(area.Get(), area.Get(), box.Get(), RGN_OR);
             }
             FillRgn(compositionDC, area.Get(), black.Get());
             SelectClipRgn(compositionDC, area.Get());
@@ -320,10 +332,14 @@ LRESULT HandleTouchMessage(HWND window, WPARAM wParam, LPARAM lParam) {
         return 1;
     }
     const CircleBoxes changed = ChangedCircleBoxes(before, AppState.touchContacts);
-    for (int i = 0; i < changed.count; ++i) {
-        const CircleBox& b = changed.boxes[i];
-        const RECT box{b.left, b.top, b.right, b.bottom};
-        InvalidateRect(window, &box, FALSE);
+    if (changed.count) {
+        // One call: under Wine each invalidation is a round trip to the server.
+        ScopedGdiObject<HRGN> area(BoxesRegion(changed));
+        if (area) {
+            InvalidateRgn(window, area.Get(), FALSE);
+        } else {
+            InvalidateRect(window, nullptr, FALSE);
+        }
     }
     return 1;
 }

@@ -223,8 +223,9 @@ ContactTable composedTable{};
 bool windowShowsTouchFrame = false;
 
 // The one decision between the changed boxes and the whole client area: the whole one wherever
-// the window may show something other than the last touch frame (the start screen, a frame of
-// another size, the drawing-speed test's worker, whatever asked for a full redraw).
+// the window may show something other than the last touch frame (the start screen, an empty
+// frame while minimised, the drawing-speed test's worker, whatever asked for a full redraw). A
+// resize needs nothing here: it invalidates the whole window itself.
 bool FullFrameDue() {
     return !windowShowsTouchFrame || AppState.speedTestRunning.load();
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -10,6 +9,7 @@
 
 #include "app/AppState.h"
 #include "app/Gdi.h"
+#include "touch/CircleChanges.h"
 #include "touch/TouchApi.h"
 
 namespace {
@@ -115,8 +115,9 @@ HRGN MakeFootprint() {
     return ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), region);
 }
 
-// The circle of this colour on black, made on first use; nullptr when it can't be had.
-const CircleSprite* SpriteFor(uint32_t colour) {
+// The circle of this colour on black, made on first use in the format of the device context
+// painted to; nullptr when it can't be had.
+const CircleSprite* SpriteFor(uint32_t colour, HDC compatibleWith) {
     for (int i = 0; i < spriteCount; ++i) {
         if (sprites[i].colour == colour) {
             return &sprites[i];
@@ -131,8 +132,8 @@ const CircleSprite* SpriteFor(uint32_t colour) {
     if (!footprint) {
         return nullptr;
     }
-    const HDC dc = CreateCompatibleDC(compositionDC);
-    const HBITMAP bitmap = CreateCompatibleBitmap(compositionDC, kCircleSize, kCircleSize);
+    const HDC dc = CreateCompatibleDC(compatibleWith);
+    const HBITMAP bitmap = CreateCompatibleBitmap(compatibleWith, kCircleSize, kCircleSize);
     if (!dc || !bitmap) {
         if (dc) {
             DeleteDC(dc);
@@ -152,11 +153,11 @@ const CircleSprite* SpriteFor(uint32_t colour) {
 }
 
 // overDrawn: the circle's box meets one drawn before in this frame. Elsewhere the box is still
-// black, so the whole sprite can be copied without clipping.
-void PaintCircle(const TouchContact& contact, bool overDrawn) {
+// black, so the whole sprite can be copied, clipped only to the area being drawn (nullptr: all).
+void PaintCircle(const TouchContact& contact, bool overDrawn, HDC target, HRGN area) {
     const int left = contact.x - ContactRadius;
     const int top = contact.y - ContactRadius;
-    const CircleSprite* sprite = SpriteFor(contact.colour);
+    const CircleSprite* sprite = SpriteFor(contact.colour, target);
     if (!sprite) {
         ScopedGdiObject<HBRUSH> brush(CreateSolidBrush(contact.colour));
         DrawCircle(compositionDC, left, top, brush.Get());
@@ -166,10 +167,126 @@ void PaintCircle(const TouchContact& contact, bool overDrawn) {
         BitBlt(compositionDC, left, top, kCircleSize, kCircleSize, sprite->dc, 0, 0, SRCCOPY);
         return;
     }
-    SelectClipRgn(compositionDC, footprint);
-    OffsetClipRgn(compositionDC, left, top);
+    OffsetRgn(footprint, left, top);
+    ExtSelectClipRgn(compositionDC, footprint, area ? RGN_AND : RGN_COPY);
     BitBlt(compositionDC, left, top, kCircleSize, kCircleSize, sprite->dc, 0, 0, SRCCOPY);
-    SelectClipRgn(compositionDC, nullptr);
+    SelectClipRgn(compositionDC, area);
+    OffsetRgn(footprint, -left, -top);
+}
+
+// Draws the circles of the table that meet the area (nullptr: all of them) over a black area, in
+// slot order: higher slots over lower ones.
+void PaintCircles(const ContactTable& table, HDC target, HRGN area) {
+    std::array<CircleBox, kContactSlots> drawn{};
+    int drawnCount = 0;
+    for (const TouchContact& contact : table) {
+        if (!ContactDrawn(contact)) {
+            continue;
+        }
+        const CircleBox box = ContactBox(contact);
+        bool overDrawn = false;
+        for (int i = 0; i < drawnCount; ++i) {
+            overDrawn = overDrawn || BoxesMeet(box, drawn[i]);
+        }
+        drawn[drawnCount++] = box;
+        const RECT rect{box.left, box.top, box.right, box.bottom};
+        if (!area || RectInRegion(area, &rect)) {
+            PaintCircle(contact, overDrawn, target, area);
+        }
+    }
+}
+
+// The union of the boxes; nullptr when no region can be had.
+HRGN BoxesRegion(const CircleBoxes& changed) {
+    HRGN area = CreateRectRgn(0, 0, 0, 0);
+    ScopedGdiObject<HRGN> box(CreateRectRgn(0, 0, 0, 0));
+    if (!area || !box) {
+        if (area) {
+            DeleteObject(area);
+        }
+        return nullptr;
+    }
+    for (int i = 0; i < changed.count; ++i) {
+        const CircleBox& b = changed.boxes[i];
+        SetRectRgn(box.Get(), b.left, b.top, b.right, b.bottom);
+        CombineRgn(area, area, box.Get(), RGN_OR);
+    }
+    return area;
+}
+
+// What the composition bitmap holds: the full touch picture of composedTable at its size.
+bool compositionCurrent = false;
+ContactTable composedTable{};
+
+// What the window shows outside its update region: the touch picture of some earlier table,
+// every change since then invalidated. Cleared where anything else may have drawn there.
+bool windowShowsTouchFrame = false;
+
+// The one decision between the changed boxes and the whole client area: the whole one wherever
+// the window may show something other than the last touch frame (the start screen, an empty
+// frame while minimised, the drawing-speed test's worker, whatever asked for a full redraw). A
+// resize needs nothing here: it invalidates the whole window itself.
+bool FullFrameDue() {
+    return !windowShowsTouchFrame || AppState.speedTestRunning.load();
+}
+
+// Brings the composition bitmap to the picture of the table: the boxes of the circles that
+// changed are filled black and their circles drawn again, or the whole frame where the bitmap
+// does not hold a touch picture of this size. False when there is no bitmap of this size.
+bool UpdateComposition(HDC compatibleWith, int width, int height, const ContactTable& table) {
+    // An empty client area (a minimised window) shows nothing. A bitmap of no size would be the
+    // 1 x 1 monochrome one, and circles first made then would stay monochrome.
+    if (width <= 0 || height <= 0) {
+        return false;
+    }
+    if (compositionWidth != width || compositionHeight != height) {
+        compositionCurrent = false;
+    }
+    PrepareComposition(compatibleWith, width, height);
+    // A bitmap of another size (a new one could not be had) would copy stale pixels.
+    if (!compositionDC || !compositionBitmap || compositionWidth != width ||
+        compositionHeight != height) {
+        return false;
+    }
+    ScopedGdiObject<HBRUSH> black(CreateSolidBrush(RGB(0, 0, 0)));
+    if (!compositionCurrent) {
+        const RECT client{0, 0, width, height};
+        FillRect(compositionDC, &client, black.Get());
+        PaintCircles(table, compatibleWith, nullptr);
+    } else {
+        const CircleBoxes changed = ChangedCircleBoxes(composedTable, table);
+        if (changed.count) {
+            ScopedGdiObject<HRGN> area(BoxesRegion(changed));
+            if (!area) {
+                return false;
+            }
+            FillRgn(compositionDC, area.Get(), black.Get());
+            SelectClipRgn(compositionDC, area.Get());
+            PaintCircles(table, compatibleWith, area.Get());
+            SelectClipRgn(compositionDC, nullptr);
+        }
+    }
+    compositionCurrent = true;
+    composedTable = table;
+    return true;
+}
+
+// Copies the region's part of the composition to the target, one rectangle at a time.
+void CopyRegion(HDC target, HRGN region) {
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    if (!size) {
+        return;
+    }
+    std::vector<BYTE> data(size);
+    auto* rects = reinterpret_cast<RGNDATA*>(data.data());
+    if (GetRegionData(region, size, rects) != size) {
+        return;
+    }
+    const auto* rect = reinterpret_cast<const RECT*>(rects->Buffer);
+    for (DWORD i = 0; i < rects->rdh.nCount; ++i, ++rect) {
+        BitBlt(target, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top,
+               compositionDC, rect->left, rect->top, SRCCOPY);
+    }
 }
 
 } // namespace
@@ -180,8 +297,11 @@ static_assert(sizeof(TOUCHINPUT) == 48);
 LRESULT HandleTouchMessage(HWND window, WPARAM wParam, LPARAM lParam) {
     const UINT count = LOWORD(wParam);
     const auto input = reinterpret_cast<HTOUCHINPUT>(lParam);
+    const ContactTable before = AppState.touchContacts;
     std::unique_ptr<TOUCHINPUT[]> inputs(new (std::nothrow) TOUCHINPUT[count ? count : 1]);
-    if (inputs && TouchApiGetInputInfo(input, count, inputs.get(), sizeof(TOUCHINPUT))) {
+    const bool read =
+        inputs && TouchApiGetInputInfo(input, count, inputs.get(), sizeof(TOUCHINPUT));
+    if (read) {
         for (UINT i = 0; i < count; ++i) {
             const TOUCHINPUT& touch = inputs[i];
             if (touch.dwID == 0) {
@@ -203,45 +323,60 @@ LRESULT HandleTouchMessage(HWND window, WPARAM wParam, LPARAM lParam) {
     }
     // The handle is ours to close once the message is not passed on, even when reading failed.
     TouchApiCloseInputHandle(input);
-    InvalidateRect(window, nullptr, FALSE);
+    if (!AnyContactActive(AppState.touchContacts)) {
+        // The next paint is the start screen's, or the drawing-speed test's.
+        windowShowsTouchFrame = false;
+    }
+    // A message that could not be read repaints everything from the unchanged table.
+    if (!read || !count || FullFrameDue()) {
+        InvalidateRect(window, nullptr, FALSE);
+        return 1;
+    }
+    const CircleBoxes changed = ChangedCircleBoxes(before, AppState.touchContacts);
+    if (changed.count) {
+        // One call: under Wine each invalidation is a round trip to the server.
+        ScopedGdiObject<HRGN> area(BoxesRegion(changed));
+        if (area) {
+            InvalidateRgn(window, area.Get(), FALSE);
+        } else {
+            InvalidateRect(window, nullptr, FALSE);
+        }
+    }
     return 1;
 }
 
+void RedrawTouchFrameInFull(HWND window) {
+    compositionCurrent = false;
+    windowShowsTouchFrame = false;
+    if (window) {
+        InvalidateRect(window, nullptr, FALSE);
+    }
+}
+
 void ComposeContactFrame(HDC target, int width, int height, const ContactTable& table) {
-    PrepareComposition(target, width, height);
-    // A bitmap of another size (a new one could not be had) would copy stale pixels.
-    if (!compositionDC || !compositionBitmap || compositionWidth != width ||
-        compositionHeight != height) {
-        return;
+    if (UpdateComposition(target, width, height, table)) {
+        BitBlt(target, 0, 0, width, height, compositionDC, 0, 0, SRCCOPY);
     }
-    const RECT client{0, 0, width, height};
-    ScopedGdiObject<HBRUSH> black(CreateSolidBrush(RGB(0, 0, 0)));
-    FillRect(compositionDC, &client, black.Get());
-    // Slot order: higher slots over lower ones. Free slots hold -1 and are skipped with the
-    // contacts on the first row or column, which are tracked but not drawn.
-    std::array<POINT, kContactSlots> drawn{};
-    int drawnCount = 0;
-    for (const TouchContact& contact : table) {
-        if (contact.x <= 0 || contact.y <= 0) {
-            continue;
-        }
-        bool overDrawn = false;
-        for (int i = 0; i < drawnCount; ++i) {
-            overDrawn = overDrawn || (std::abs(contact.x - drawn[i].x) < kCircleSize &&
-                                      std::abs(contact.y - drawn[i].y) < kCircleSize);
-        }
-        PaintCircle(contact, overDrawn);
-        drawn[drawnCount++] = {contact.x, contact.y};
-    }
-    BitBlt(target, 0, 0, width, height, compositionDC, 0, 0, SRCCOPY);
 }
 
 LRESULT PaintContacts(HWND window) {
-    ScopedPaint paint(window);
     RECT client{};
     GetClientRect(window, &client);
-    if (paint.Get()) {
-        ComposeContactFrame(paint.Get(), client.right, client.bottom, AppState.touchContacts);
+    // The update region holds the changed circles' boxes and whatever the system asks for besides
+    // (an uncovered part of the window); it is copied from the composition bitmap, which holds
+    // the whole picture, so those pixels are the full frame's.
+    ScopedGdiObject<HRGN> update(CreateRectRgn(0, 0, 0, 0));
+    if (FullFrameDue() || !update || GetUpdateRgn(window, update.Get(), FALSE) == ERROR) {
+        InvalidateRect(window, nullptr, FALSE);
+        update.Reset(CreateRectRgn(0, 0, client.right, client.bottom));
     }
+    ScopedPaint paint(window);
+    windowShowsTouchFrame = false;
+    if (!paint.Get() || !update ||
+        !UpdateComposition(paint.Get(), client.right, client.bottom, AppState.touchContacts)) {
+        return 1;
+    }
+    CopyRegion(paint.Get(), update.Get());
+    windowShowsTouchFrame = true;
     return 1;
 }

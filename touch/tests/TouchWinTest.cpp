@@ -11,9 +11,12 @@
 #include "tests/support/FakeTouch.h"
 #include "tests/support/WinTestSupport.h"
 #include "touch/TouchPaint.h"
+#include "touch/tests/TouchFrameCheck.h"
 
 namespace {
 
+using touchcheck::Canvas;
+using touchcheck::DrawReference;
 using wintest::Capture;
 using wintest::PumpMessages;
 
@@ -92,6 +95,9 @@ struct GdiCounts {
     int dcsDeleted = 0;
     std::vector<SIZE> bitmapSizes;
     std::vector<SIZE> blitSizes;
+    // Copies into a window's device context, the ones that reach the screen.
+    int windowCopies = 0;
+    long long windowPixels = 0;
 };
 
 class GdiCalls {
@@ -204,6 +210,10 @@ class GdiCalls {
                                      int sourceX, int sourceY, DWORD rop) {
         if (counting) {
             counts.blitSizes.push_back({width, height});
+            if (WindowFromDC(target)) {
+                ++counts.windowCopies;
+                counts.windowPixels += static_cast<long long>(width) * height;
+            }
         }
         return realBitBlt(target, x, y, width, height, source, sourceX, sourceY, rop);
     }
@@ -624,23 +634,32 @@ TEST_F(TouchWindowTest, CompositionBitmapIsKeptWhileTheSizeStaysAndReplacedWhenI
     ASSERT_EQ(Touch({Down(71, 400, 300)}), 1);
     Paint();
 
-    GdiCalls::Start();
-    constexpr int kMessages = 200;
-    for (int i = 0; i < kMessages; ++i) {
-        EXPECT_EQ(Touch({Move(71, 400 + i, 300)}), 1);
-        UpdateWindow(window);
-    }
-    GdiCalls::Counts same = GdiCalls::Stop();
-    // Every message was painted, and each frame reached the window in one copy of its size.
     RECT client{};
     GetClientRect(window, &client);
-    EXPECT_EQ(FullFrameCopies(same, client), kMessages);
+    constexpr int kMessages = 200;
+    GdiCalls::Counts same;
+    for (int i = 0; i < kMessages; ++i) {
+        GdiCalls::Start();
+        EXPECT_EQ(Touch({Move(71, 401 + i, 300)}), 1);
+        UpdateWindow(window);
+        const GdiCalls::Counts one = GdiCalls::Stop();
+        // Every message was painted, and reached the window as the union of the circle's box
+        // before and after the move, one pixel apart: 121 x 120 pixels, no full frame.
+        EXPECT_EQ(one.windowPixels, 121 * 120) << "message " << i;
+        EXPECT_GE(one.windowCopies, 1) << "message " << i;
+        EXPECT_EQ(FullFrameCopies(one, client), 0) << "message " << i;
+        same.brushesCreated += one.brushesCreated;
+        same.brushesDeleted += one.brushesDeleted;
+        same.bitmapsCreated += one.bitmapsCreated;
+        same.bitmapsDeleted += one.bitmapsDeleted;
+        same.dcsCreated += one.dcsCreated;
+    }
     EXPECT_EQ(same.brushesDeleted, same.brushesCreated);
     EXPECT_EQ(same.bitmapsCreated, 0);
     EXPECT_EQ(same.bitmapsDeleted, 0);
     EXPECT_EQ(same.dcsCreated, 0);
     Capture capture = Paint();
-    ExpectCircle(capture, 400 + kMessages - 1, 300, ContactPalette[0]);
+    ExpectCircle(capture, 400 + kMessages, 300, ContactPalette[0]);
     ExpectBlackBackground(capture);
 
     const int bx = GetSystemMetrics(SM_CXBORDER);
@@ -709,55 +728,129 @@ TEST_F(TouchWindowTest, CompositionBitmapIsKeptWhileTheSizeStaysAndReplacedWhenI
     }
 }
 
-// A 32-bit top-down DIB with a DC, to compare frames pixel by pixel.
-class Canvas {
-  public:
-    Canvas(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
-        dc_ = CreateCompatibleDC(nullptr);
-        previous_ = SelectObject(dc_, bitmap_);
-    }
-    ~Canvas() {
-        SelectObject(dc_, previous_);
-        DeleteDC(dc_);
-        DeleteObject(bitmap_);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    bool Ok() const { return bitmap_ && dc_ && bits_; }
-    HDC Dc() const { return dc_; }
-    uint32_t At(int x, int y) const {
-        return static_cast<const uint32_t*>(bits_)[static_cast<size_t>(y) * width_ + x] & 0xFFFFFF;
-    }
-
-  private:
-    int width_;
-    int height_;
-    HBITMAP bitmap_ = nullptr;
-    HDC dc_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-    void* bits_ = nullptr;
-};
-
-// The touch picture as plain GDI draws it: black, then one Ellipse per slot in slot order.
-void DrawReference(HDC dc, int width, int height, const ContactTable& table) {
-    const RECT all{0, 0, width, height};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    for (const TouchContact& c : table) {
-        if (c.x > 0 && c.y > 0) {
-            const HBRUSH brush = CreateSolidBrush(c.colour);
-            const HGDIOBJ previous = SelectObject(dc, brush);
-            Ellipse(dc, c.x - 60, c.y - 60, c.x + 60, c.y + 60);
-            SelectObject(dc, previous);
-            DeleteObject(brush);
+// The window after each step of a touch session equals a full repaint of the table, pixel for
+// pixel, while each touch message copies only the boxes of the circles it changed.
+TEST_F(TouchWindowTest, EveryMessageLeavesTheFullPictureAndCopiesOnlyWhatChanged) {
+    GdiCalls calls;
+    ASSERT_TRUE(calls.Installed());
+    constexpr long long kBox = 120 * 120;
+    constexpr long long kFull = -1; // the whole client area, in one copy
+    const int bx = GetSystemMetrics(SM_CXBORDER);
+    const int by = GetSystemMetrics(SM_CYBORDER);
+    const int cx = GetSystemMetrics(SM_CXSCREEN);
+    const int cy = GetSystemMetrics(SM_CYSCREEN);
+    // A window opened over part of this one and closed again.
+    const auto cover = [] {
+        const HWND over =
+            CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_WHITERECT,
+                            500, 200, 300, 200, nullptr, nullptr, nullptr, nullptr);
+        PumpMessages(50);
+        DestroyWindow(over);
+        PumpMessages(50);
+    };
+    // What the system does for an uncovered part whose pixels are gone.
+    const auto lose = [] {
+        const RECT lost{900, 400, 1100, 520};
+        const HDC dc = GetDC(window);
+        const HBRUSH brush = CreateSolidBrush(kMarker);
+        FillRect(dc, &lost, brush);
+        DeleteObject(brush);
+        ReleaseDC(window, dc);
+        InvalidateRect(window, &lost, FALSE);
+    };
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        long long mostCopied; // pixels copied to the window at most, or kFull
+    };
+    const auto touch = [](std::vector<TOUCHINPUT> inputs) {
+        return [inputs] { EXPECT_EQ(Touch(inputs), 1); };
+    };
+    const Step steps[] = {
+        {"first finger after the start screen", touch({Down(1, 300, 300)}), kFull},
+        {"a second finger apart", touch({Down(2, 700, 300)}), kBox},
+        {"a move of a few pixels", touch({Move(1, 303, 298)}), 2 * kBox},
+        {"a move far away", touch({Move(1, 300, 560)}), 2 * kBox},
+        {"a third finger over the second", touch({Down(3, 760, 330)}), kBox},
+        {"the second moves under the third", touch({Move(2, 740, 320)}), 2 * kBox},
+        {"the third moves off the second", touch({Move(3, 1000, 330)}), 2 * kBox},
+        {"two move in one message", touch({Move(1, 305, 565), Move(2, 745, 318)}), 4 * kBox},
+        {"a contact at x = 0", touch({Down(4, 0, 200)}), 0},
+        {"the contact at x = 0 moves in", touch({Move(4, 200, 200)}), kBox},
+        {"the first finger lifts: the others shift down a slot", touch({Up(1, 305, 565)}), kBox},
+        {"fingers up to ten",
+         touch({Down(5, 100, 600), Down(6, 250, 600), Down(7, 400, 620), Down(8, 550, 600),
+                Down(9, 1150, 150), Down(10, 1150, 600), Down(11, 900, 100)}),
+         7 * kBox},
+        {"an eleventh finger", touch({Down(12, 620, 420)}), 0},
+        {"ten move together",
+         touch({Move(2, 747, 320), Move(3, 1003, 333), Move(4, 202, 198), Move(5, 101, 603),
+                Move(6, 254, 600), Move(7, 400, 616), Move(8, 552, 602), Move(9, 1148, 150),
+                Move(10, 1153, 604), Move(11, 902, 103)}),
+         20 * kBox},
+        {"one lifts, the eleventh moves in", touch({Up(7, 400, 616), Move(12, 620, 420)}),
+         2 * kBox},
+        {"a window opened over it and closed", cover, 300 * 200},
+        {"an uncovered part lost and a move",
+         [&] {
+             lose();
+             EXPECT_EQ(Touch({Move(12, 624, 420)}), 1);
+         },
+         2 * kBox + 200 * 120},
+        {"resized",
+         [] {
+             SetWindowPos(window, nullptr, 0, 0, 1000, 500, SWP_NOZORDER);
+             PumpMessages(50);
+         },
+         kFull},
+        {"a move after the resize", touch({Move(12, 630, 410)}), 2 * kBox},
+        {"full screen again",
+         [&] {
+             SetWindowPos(window, nullptr, -bx, -by, cx + 2 * bx, cy + 2 * by, SWP_NOZORDER);
+             PumpMessages(50);
+         },
+         kFull},
+        {"drawing-speed test running",
+         [] {
+             AppState.speedTestRunning = 1;
+             EXPECT_EQ(Touch({Move(12, 640, 410)}), 1);
+         },
+         kFull},
+        {"every finger lifts",
+         touch({Up(2, 0, 0), Up(3, 0, 0), Up(4, 0, 0), Up(5, 0, 0), Up(6, 0, 0), Up(8, 0, 0),
+                Up(9, 0, 0), Up(10, 0, 0), Up(11, 0, 0), Up(12, 0, 0)}),
+         0},
+    };
+    LiftAll();
+    Paint();
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        GdiCalls::Start();
+        step.act();
+        UpdateWindow(window);
+        const GdiCalls::Counts counts = GdiCalls::Stop();
+        AppState.speedTestRunning = 0;
+        RECT client{};
+        GetClientRect(window, &client);
+        if (step.mostCopied == kFull) {
+            EXPECT_GE(FullFrameCopies(counts, client), 1);
+        } else {
+            EXPECT_LE(counts.windowPixels, step.mostCopied);
+            EXPECT_EQ(FullFrameCopies(counts, client), 0);
         }
+        if (!AnyContactActive(AppState.touchContacts)) {
+            continue; // the start screen's paint
+        }
+        const Capture capture = Paint();
+        ASSERT_EQ(capture.width, client.right);
+        Canvas reference(capture.width, capture.height);
+        ASSERT_TRUE(reference.Ok());
+        DrawReference(reference.Dc(), capture.width, capture.height, AppState.touchContacts);
+        GdiFlush();
+        const touchcheck::Difference d = touchcheck::Compare(
+            capture.width, capture.height, [&](int x, int y) { return capture.At(x, y); },
+            [&](int x, int y) { return reference.At(x, y); });
+        EXPECT_EQ(d.pixels, 0) << "first at " << d.first;
     }
 }
 
@@ -825,22 +918,10 @@ TEST_F(TouchWindowTest, ComposedFramesEqualPlainEllipseDrawing) {
         ComposeContactFrame(composed.Dc(), kWidth, kHeight, table);
         DrawReference(reference.Dc(), kWidth, kHeight, table);
         GdiFlush();
-        int differing = 0;
-        std::string first;
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
-                if (composed.At(x, y) != reference.At(x, y)) {
-                    if (!differing++) {
-                        char text[96];
-                        snprintf(text, sizeof(text), "(%d, %d): %06X instead of %06X", x, y,
-                                 static_cast<unsigned>(composed.At(x, y)),
-                                 static_cast<unsigned>(reference.At(x, y)));
-                        first = text;
-                    }
-                }
-            }
-        }
-        EXPECT_EQ(differing, 0) << "first at " << first;
+        const touchcheck::Difference d = touchcheck::Compare(
+            kWidth, kHeight, [&](int x, int y) { return composed.At(x, y); },
+            [&](int x, int y) { return reference.At(x, y); });
+        EXPECT_EQ(d.pixels, 0) << "first at " << d.first;
     }
 }
 

@@ -36,6 +36,7 @@ TEST(RemovalBatchText, PlainPathGivesTheFiveLinesWithCountAndPause) {
     const std::u16string text = BuildRemovalBatchText(
         u"C:\\Tools\\Quillfern.exe", u"Quillfern.exe_selfdestruct.bat", kRemovalBatchTries);
     const std::u16string expected =
+        u"setlocal DisableDelayedExpansion\r\n"
         u"set /a QuillfernTries=0\r\n"
         u":Repeat\r\n"
         u"DEL \"C:\\Tools\\Quillfern.exe\"\r\n"

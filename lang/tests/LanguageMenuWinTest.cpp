@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -111,6 +112,56 @@ struct BoxSeen {
     std::wstring caption;
 };
 
+// Points the open command of the txtfile class at this test program, which records the
+// arguments it is started with; the old command comes back afterwards.
+class TextFileOpener {
+  public:
+    explicit TextFileOpener(const std::wstring& log) {
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L"txtfile\\shell\\open\\command", 0, nullptr, 0,
+                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        wchar_t old[2048] = {};
+        DWORD size = sizeof(old) - sizeof(wchar_t);
+        DWORD type = 0;
+        if (RegQueryValueExW(key_, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(old), &size) ==
+            ERROR_SUCCESS) {
+            old_ = std::wstring(old);
+            oldType_ = type;
+        }
+        wchar_t self[MAX_PATH * 2] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH * 2);
+        const std::wstring command =
+            L"\"" + std::wstring(self) + L"\" --record-arguments \"" + log + L"\" \"%1\"";
+        ok_ = RegSetValueExW(
+                  key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                  static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    }
+    ~TextFileOpener() {
+        if (!key_) {
+            return;
+        }
+        if (old_) {
+            RegSetValueExW(key_, nullptr, 0, oldType_, reinterpret_cast<const BYTE*>(old_->c_str()),
+                           static_cast<DWORD>((old_->size() + 1) * sizeof(wchar_t)));
+        } else {
+            RegDeleteValueW(key_, nullptr);
+        }
+        RegCloseKey(key_);
+    }
+    TextFileOpener(const TextFileOpener&) = delete;
+    TextFileOpener& operator=(const TextFileOpener&) = delete;
+    bool Ready() const { return ok_; }
+
+  private:
+    HKEY key_ = nullptr;
+    std::optional<std::wstring> old_;
+    DWORD oldType_ = REG_SZ;
+    bool ok_ = false;
+};
+
 class LanguageMenuTest : public testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -129,6 +180,9 @@ class LanguageMenuTest : public testing::Test {
         SetEnvironmentVariableW(L"TMP", folder.c_str());
         SetEnvironmentVariableW(L"TEMP", folder.c_str());
         SettingsPath = folder + L"\\Quillfern.ini";
+        // Every template opened goes to the recorder, so no editor stays open after the run.
+        opener = std::make_unique<TextFileOpener>(OpenedLog());
+        ASSERT_TRUE(opener->Ready());
 
         AppState.instance = GetModuleHandleW(nullptr);
         RegisterMainWindowClass();
@@ -154,7 +208,10 @@ class LanguageMenuTest : public testing::Test {
         PumpMessages(50);
     }
 
+    static void TearDownTestSuite() { opener.reset(); }
+
     static std::wstring TemplatePath() { return folder + L"\\translate_Quillfern.txt"; }
+    static std::wstring OpenedLog() { return folder + L"\\opened.log"; }
 
     static void PressAndRelease(WORD virtualKey) {
         wintest::SendKey(virtualKey, true);
@@ -223,10 +280,12 @@ class LanguageMenuTest : public testing::Test {
 
     static std::wstring folder;
     static HWND window;
+    static std::unique_ptr<TextFileOpener> opener;
 };
 
 std::wstring LanguageMenuTest::folder;
 HWND LanguageMenuTest::window = nullptr;
+std::unique_ptr<TextFileOpener> LanguageMenuTest::opener;
 
 TEST_F(LanguageMenuTest, TKeyWritesTheTemplateAsUtf16WithItsMark) {
     DeleteFileW(TemplatePath().c_str());
@@ -366,66 +425,14 @@ TEST_F(LanguageMenuTest, ALanguagePickedKeepsALoadedTranslationFileActive) {
     EXPECT_EQ(std::u16string(LookupString(17)), u"str:17?");
 }
 
-// Points the open command of the txtfile class at this test program, which records the
-// arguments it is started with; the old command comes back afterwards.
-class TextFileOpener {
-  public:
-    explicit TextFileOpener(const std::wstring& log) {
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L"txtfile\\shell\\open\\command", 0, nullptr, 0,
-                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
-                            nullptr) != ERROR_SUCCESS) {
-            key_ = nullptr;
-            return;
-        }
-        wchar_t old[2048] = {};
-        DWORD size = sizeof(old) - sizeof(wchar_t);
-        DWORD type = 0;
-        if (RegQueryValueExW(key_, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(old), &size) ==
-            ERROR_SUCCESS) {
-            old_ = std::wstring(old);
-            oldType_ = type;
-        }
-        wchar_t self[MAX_PATH * 2] = {};
-        GetModuleFileNameW(nullptr, self, MAX_PATH * 2);
-        const std::wstring command =
-            L"\"" + std::wstring(self) + L"\" --record-arguments \"" + log + L"\" \"%1\"";
-        ok_ = RegSetValueExW(
-                  key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                  static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    }
-    ~TextFileOpener() {
-        if (!key_) {
-            return;
-        }
-        if (old_) {
-            RegSetValueExW(key_, nullptr, 0, oldType_, reinterpret_cast<const BYTE*>(old_->c_str()),
-                           static_cast<DWORD>((old_->size() + 1) * sizeof(wchar_t)));
-        } else {
-            RegDeleteValueW(key_, nullptr);
-        }
-        RegCloseKey(key_);
-    }
-    TextFileOpener(const TextFileOpener&) = delete;
-    TextFileOpener& operator=(const TextFileOpener&) = delete;
-    bool Ready() const { return ok_; }
-
-  private:
-    HKEY key_ = nullptr;
-    std::optional<std::wstring> old_;
-    DWORD oldType_ = REG_SZ;
-    bool ok_ = false;
-};
-
 TEST_F(LanguageMenuTest, TKeyOpensTheTemplateWithTheProgramForTextFiles) {
     wchar_t textClass[64] = {};
     LONG size = sizeof(textClass);
     ASSERT_EQ(RegQueryValueW(HKEY_CLASSES_ROOT, L".txt", textClass, &size), ERROR_SUCCESS)
         << "no class for .txt: the test prefix maps it to txtfile (scripts/lib.sh)";
     ASSERT_STREQ(textClass, L"txtfile");
-    const std::wstring log = folder + L"\\opened.log";
+    const std::wstring log = OpenedLog();
     DeleteFileW(log.c_str());
-    TextFileOpener opener(log);
-    ASSERT_TRUE(opener.Ready());
 
     PressAndRelease('T');
     std::optional<std::string> opened;

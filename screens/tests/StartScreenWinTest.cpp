@@ -469,8 +469,7 @@ TEST(StartScreenMemory, PaintScreenDrawsOnlyAtMinusOne) {
     EXPECT_EQ(canvas.At(0, 199), ExpectedRow(199, client.bottom));
 }
 
-// Rows [first, last] that hold any pixel differing between two canvases, or any pure white
-// or black pixel of one canvas, from row y0 down.
+// Rows [first, last] that one text covers; none while first > last.
 struct RowSpan {
     int first = INT_MAX;
     int last = INT_MIN;
@@ -512,32 +511,33 @@ TEST_F(StartScreenFit, HelpBlockEndsAboveTheNoticeOnWideScreens) {
             CurrentLanguage = language;
             const RECT client{0, 0, size.width, size.height};
             MemoryCanvas full(size.width, size.height);
-            MemoryCanvas noticeOnly(size.width, size.height);
+            MemoryCanvas helpOnly(size.width, size.height);
             ASSERT_TRUE(full.Ready());
-            ASSERT_TRUE(noticeOnly.Ready());
+            ASSERT_TRUE(helpOnly.Ready());
             DrawStartScreen(full.Get(), client);
 
-            // The same screen with the help lines blank: its lower half holds only the notice.
-            for (StringId id = 16; id <= 56; ++id) {
-                const char16_t* text = LookupString(id);
-                FileStrings[static_cast<size_t>(id)] = id >= 40 ? u"" : text;
-            }
-            FileStringsActive = true;
-            DrawStartScreen(noticeOnly.Get(), client);
-            FileStringsActive = false;
+            // The same screen without title and notice: its lower half holds only help text,
+            // in the same font, as the help block alone chooses it.
+            const char16_t* title = NeutralStrings[0];
+            const char16_t* noticeText = NeutralStrings[22];
+            NeutralStrings[0] = u"";
+            NeutralStrings[22] = u"";
+            DrawStartScreen(helpOnly.Get(), client);
+            NeutralStrings[0] = title;
+            NeutralStrings[22] = noticeText;
 
             RowSpan notice;
             RowSpan help;
             for (int y = size.height / 2; y < size.height; ++y) {
                 for (int x = 0; x < size.width; ++x) {
-                    const uint32_t alone = noticeOnly.At(x, y);
+                    const uint32_t alone = helpOnly.At(x, y);
                     if (alone == 0xFFFFFF || alone == 0) {
-                        notice.first = std::min(notice.first, y);
-                        notice.last = std::max(notice.last, y);
-                    }
-                    if (full.At(x, y) != alone) {
                         help.first = std::min(help.first, y);
                         help.last = std::max(help.last, y);
+                    }
+                    if (full.At(x, y) != alone) {
+                        notice.first = std::min(notice.first, y);
+                        notice.last = std::max(notice.last, y);
                     }
                 }
             }

@@ -402,15 +402,18 @@ TEST_F(TranslationTools, DecodesByByteOrderMark) {
 TEST_F(TranslationTools, ZeroUnitsAreDroppedAndTheLinesAfterThemLoad) {
     const DecodeCase cases[] = {
         {"UTF-16 LE",
-         {0xFF, 0xFE, '1',  0, '6', 0, '=', 0, 'A', 0, 0,   0,
-          '\r', 0,    '\n', 0, '1', 0, '7', 0, '=', 0, 'B', 0},
-         u"16=A\r\n17=B",
+         {0xFF, 0xFE, '1', 0, '6', 0, '=', 0, 'A', 0, 0,    0, '\r', 0,
+          '\n', 0,    '1', 0, '7', 0, '=', 0, 'B', 0, '\r', 0, '\n', 0},
+         u"16=A\r\n17=B\r\n",
          false},
         {"UTF-8",
-         {0xEF, 0xBB, 0xBF, '1', '6', '=', 'A', 0, '\r', '\n', '1', '7', '=', 'B'},
-         u"16=A\r\n17=B",
+         {0xEF, 0xBB, 0xBF, '1', '6', '=', 'A', 0, '\r', '\n', '1', '7', '=', 'B', '\r', '\n'},
+         u"16=A\r\n17=B\r\n",
          false},
-        {"ANSI", {'1', '6', '=', 'A', '\r', '\n', 0, 0, '1', '7', '=', 'B'}, u"16=A\r\n17=B", true},
+        {"ANSI",
+         {'1', '6', '=', 'A', '\r', '\n', 0, 0, '1', '7', '=', 'B', '\r', '\n'},
+         u"16=A\r\n17=B\r\n",
+         true},
     };
     for (const DecodeCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -203,6 +203,7 @@ class LanguageMenuTest : public testing::Test {
             entry.store(nullptr);
         }
         DeleteFileW(SettingsPath.c_str());
+        DeleteFileW(OpenedLog().c_str());
         SetForegroundWindow(window);
         SetFocus(window);
         PumpMessages(50);
@@ -212,6 +213,17 @@ class LanguageMenuTest : public testing::Test {
 
     static std::wstring TemplatePath() { return folder + L"\\translate_Quillfern.txt"; }
     static std::wstring OpenedLog() { return folder + L"\\opened.log"; }
+
+    // The recorder started for an opened template has run and ended, so it takes no focus
+    // from the next test.
+    static void WaitForTemplateOpened() {
+        for (int i = 0; i < 200 && !wintest::FileExists(OpenedLog()); ++i) {
+            PumpMessages(50);
+        }
+        EXPECT_TRUE(wintest::FileExists(OpenedLog())) << "the template was not opened";
+        PumpMessages(300);
+        DeleteFileW(OpenedLog().c_str());
+    }
 
     static void PressAndRelease(WORD virtualKey) {
         wintest::SendKey(virtualKey, true);
@@ -290,6 +302,7 @@ std::unique_ptr<TextFileOpener> LanguageMenuTest::opener;
 TEST_F(LanguageMenuTest, TKeyWritesTheTemplateAsUtf16WithItsMark) {
     DeleteFileW(TemplatePath().c_str());
     PressAndRelease('T');
+    WaitForTemplateOpened();
     const auto bytes = wintest::ReadFileBytes(TemplatePath());
     ASSERT_TRUE(bytes.has_value()) << "no template in the temporary folder";
     EXPECT_EQ(*bytes, LittleEndianBytes(BuildTranslationTemplate()));
@@ -314,6 +327,7 @@ TEST_F(LanguageMenuTest, OldTemplateHeldOpenIsOverwrittenAndCutWhereTheNewTextEn
     EXPECT_FALSE(DeleteFileW(TemplatePath().c_str()));
 
     ExportTranslationTemplate();
+    WaitForTemplateOpened();
     const auto bytes = wintest::ReadFileBytes(TemplatePath());
     CloseHandle(held);
     ASSERT_TRUE(bytes.has_value());
@@ -445,6 +459,7 @@ TEST_F(LanguageMenuTest, TKeyOpensTheTemplateWithTheProgramForTextFiles) {
                                  opened->size() / sizeof(wchar_t));
     EXPECT_EQ(ToUtf16(arguments), ToUtf16(TemplatePath() + L"\n"));
     EXPECT_TRUE(wintest::FileExists(TemplatePath()));
+    PumpMessages(300);
 }
 
 TEST_F(LanguageMenuTest, TranslateInTheMenuWritesTheTemplate) {
@@ -464,6 +479,7 @@ TEST_F(LanguageMenuTest, TranslateInTheMenuWritesTheTemplate) {
     }
     PumpMessages(100);
     ASSERT_TRUE(chosen);
+    WaitForTemplateOpened();
     const auto bytes = wintest::ReadFileBytes(TemplatePath());
     ASSERT_TRUE(bytes.has_value());
     EXPECT_EQ(*bytes, LittleEndianBytes(BuildTranslationTemplate()));

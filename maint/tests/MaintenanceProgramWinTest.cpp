@@ -599,6 +599,8 @@ TEST_F(MaintenanceProgram, YesWhenTheBatchCannotBeCreatedSaysSoInTheActiveLangua
     const std::optional<BoxSeen> box = AnswerMessageBox(program.Id(), 10000, IDYES);
     wintest::SendKey('D', false);
     ASSERT_TRUE(box.has_value()) << "no confirmation box";
+    // The notice waits for an answer; give the confirmation time to close first.
+    Sleep(1500);
     const std::optional<BoxSeen> notice = AnswerMessageBox(program.Id(), 10000, IDOK);
     ASSERT_TRUE(notice.has_value()) << "the user was not told";
     EXPECT_EQ(notice->caption, box->caption);

@@ -19,6 +19,7 @@ AppStateRecord AppState;
 namespace {
 
 constexpr WORD kIconResource = 107;
+constexpr StringId kTouchErrorCaption = 60;
 
 bool KeyHeld(int virtualKey) {
     return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
@@ -60,7 +61,9 @@ void OnCreate(HWND window) {
     ToggleFullScreen();
     ResetContacts(AppState.touchContacts);
     if (!TouchApiRegisterWindow(window, 0)) {
-        MessageBoxW(nullptr, AsWide(BuildTouchErrorText()), AsWide(LookupString(60)), MB_OK);
+        // Held first: building the text looks up three more ids.
+        const HeldString caption(kTouchErrorCaption);
+        MessageBoxW(nullptr, AsWide(BuildTouchErrorText()), AsWide(caption.Get()), MB_OK);
     }
 }
 

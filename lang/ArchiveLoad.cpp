@@ -7,6 +7,7 @@
 
 #include "app/AppState.h"
 #include "lang/Alert.h"
+#include "lang/GrowingPath.h"
 #include "lang/LanguageArchive.h"
 
 namespace {
@@ -19,18 +20,11 @@ using ScopedFile = std::unique_ptr<FILE, FileCloser>;
 // The full path of the module. A path longer than MAX_PATH is not cut off (a cut path would
 // name another file): the buffer grows up to the longest path the system allows.
 std::wstring ModulePath(HMODULE module) {
-    for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
-        std::wstring path(size, L'\0');
-        const DWORD length = GetModuleFileNameW(module, path.data(), size);
-        if (length == 0) {
-            return L"";
-        }
-        if (length < size) {
-            path.resize(length);
-            return path;
-        }
-    }
-    return L"";
+    const std::u16string path =
+        ReadGrowingPath([module](char16_t* buffer, uint32_t size) -> uint32_t {
+            return GetModuleFileNameW(module, reinterpret_cast<wchar_t*>(buffer), size);
+        });
+    return std::wstring(reinterpret_cast<const wchar_t*>(path.c_str()), path.size());
 }
 
 } // namespace

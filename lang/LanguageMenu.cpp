@@ -21,6 +21,7 @@ namespace {
 
 constexpr wchar_t kTranslateCaption[] = L"Translate";
 constexpr wchar_t kTemplateName[] = L"translate_Quillfern.txt";
+constexpr StringId kCannotReadFile = 72;
 
 // The dialog layout without the extension fields (OPENFILENAME_SIZE_VERSION_400W), as older
 // systems know it.
@@ -157,7 +158,9 @@ void LoadTranslationFile(const std::wstring& path) {
     std::u16string text;
     if (!ReadTextFile(path, text)) {
         // Loading nothing would turn every text on screen into its missing-text form.
-        const std::wstring message = L"The translation file could not be read:\n" + path;
+        const HeldString cannotRead(kCannotReadFile);
+        const std::wstring message =
+            ToWide(cannotRead.Get() ? cannotRead.Get() : u"") + L"\n" + path;
         MessageBoxW(GetActiveWindow(), message.c_str(), kTranslateCaption, MB_OK);
         return;
     }
@@ -171,13 +174,25 @@ bool ReadTextFile(const std::wstring& path, std::u16string& text) {
     if (!file) {
         return false;
     }
+    const bool sized = _fseeki64(file, 0, SEEK_END) == 0;
+    const long long size = sized ? _ftelli64(file) : -1;
+    if (size < 0 || size > kMaxTextFileBytes || _fseeki64(file, 0, SEEK_SET) != 0) {
+        fclose(file);
+        return false;
+    }
     std::vector<uint8_t> bytes;
     uint8_t chunk[1 << 16];
     size_t read = 0;
+    bool tooLarge = false;
     while ((read = fread(chunk, 1, sizeof(chunk), file)) > 0) {
+        // It may grow while it is read.
+        if (bytes.size() + read > static_cast<size_t>(kMaxTextFileBytes)) {
+            tooLarge = true;
+            break;
+        }
         bytes.insert(bytes.end(), chunk, chunk + read);
     }
-    const bool failed = ferror(file) != 0;
+    const bool failed = ferror(file) != 0 || tooLarge;
     fclose(file);
     if (failed) {
         return false;

@@ -22,6 +22,10 @@ void PickTranslationFile();
 // A file that can't be read is reported as such and changes nothing.
 void LoadTranslationFile(const std::wstring& path);
 
+// Far more than any translation; a bigger file is refused before it is read into memory.
+inline constexpr long long kMaxTextFileBytes = 16LL * 1024 * 1024;
+
 // The whole file as text (UTF-16 LE with FF FE, UTF-8 with EF BB BF, else the ANSI code page).
-// False, with the text empty, when the file can't be opened or read.
+// False, with the text empty, when the file can't be opened or read or is larger than
+// kMaxTextFileBytes.
 bool ReadTextFile(const std::wstring& path, std::u16string& text);

@@ -62,6 +62,13 @@ const char16_t* LookupString(StringId id) {
     return LanguageStrings[kReferenceLanguage][id];
 }
 
+HeldString::HeldString(StringId id) {
+    if (const char16_t* text = LookupString(id)) {
+        text_ = text;
+        found_ = true;
+    }
+}
+
 LanguageIndex DefaultLanguageIndex(uint16_t languageId) {
     struct PrimaryLanguage {
         uint16_t primary;

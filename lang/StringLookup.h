@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "lang/LanguageArchive.h"
 
@@ -23,6 +24,19 @@ extern std::atomic<bool> FileStringsActive;
 // The text of the id, or nullptr. A missing text in translation-file mode is "str:<id>?" in a
 // buffer of the calling thread, valid until that thread's next such lookup.
 const char16_t* LookupString(StringId id);
+
+// A looked-up text in storage of its own, for places that show two texts together: the next
+// lookup may overwrite the missing-text buffer before the first text is used.
+class HeldString {
+  public:
+    explicit HeldString(StringId id);
+    // nullptr where LookupString gave nullptr.
+    const char16_t* Get() const { return found_ ? text_.c_str() : nullptr; }
+
+  private:
+    std::u16string text_;
+    bool found_ = false;
+};
 
 // The language for a user default language identifier (GetUserDefaultLangID): only the primary
 // language (the low 10 bits) counts; an unlisted one gives the reference language.

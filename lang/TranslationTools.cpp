@@ -1,5 +1,6 @@
 #include "lang/TranslationTools.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -197,8 +198,10 @@ std::u16string BuildCoverageReport(const StringTable& reference, const StringTab
     return report;
 }
 
-std::u16string DecodeTextFileBytes(const uint8_t* bytes, size_t size,
-                                   const AnsiConverter& ansiToUtf16) {
+namespace {
+
+std::u16string DecodeWithZeros(const uint8_t* bytes, size_t size,
+                               const AnsiConverter& ansiToUtf16) {
     if (bytes == nullptr || size == 0) {
         return {};
     }
@@ -223,6 +226,17 @@ std::u16string DecodeTextFileBytes(const uint8_t* bytes, size_t size,
         return {};
     }
     return ansiToUtf16(reinterpret_cast<const char*>(bytes), size);
+}
+
+} // namespace
+
+std::u16string DecodeTextFileBytes(const uint8_t* bytes, size_t size,
+                                   const AnsiConverter& ansiToUtf16) {
+    std::u16string text = DecodeWithZeros(bytes, size, ansiToUtf16);
+    // The loaded text is kept zero-terminated: a zero inside would end it there and lose every
+    // line after it.
+    text.erase(std::remove(text.begin(), text.end(), u'\0'), text.end());
+    return text;
 }
 
 std::u16string ApplyTranslationText(const std::u16string& text) {

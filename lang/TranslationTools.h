@@ -53,7 +53,8 @@ std::u16string BuildTranslationTemplate();
 std::u16string BuildCoverageReport(const StringTable& reference, const StringTable& file);
 
 // Turns a file's bytes into text: FF FE is UTF-16 little-endian, EF BB BF is UTF-8, anything
-// else goes through ansiToUtf16 (the system's ANSI code page on Windows).
+// else goes through ansiToUtf16 (the system's ANSI code page on Windows). Zero units are
+// dropped, so the lines after one still load.
 using AnsiConverter = std::function<std::u16string(const char* bytes, size_t count)>;
 std::u16string DecodeTextFileBytes(const uint8_t* bytes, size_t size,
                                    const AnsiConverter& ansiToUtf16);

@@ -56,7 +56,10 @@ std::u16string BuildRemovalBatchText(const std::u16string& programPath,
     // The five lines of the classic self-deleting batch keep their order and form; the lines
     // between them count the tries and pause (ping waits about a second between its two echoes,
     // and exists in every Windows and in Wine, unlike timeout).
+    // Delayed expansion may be on for every interpreter (a registry setting); it would read a
+    // "!" of the path as the start of a variable and DEL would name another file.
     const std::vector<std::u16string> lines = {
+        u"setlocal DisableDelayedExpansion",
         u"set /a QuillfernTries=0",
         u":Repeat",
         u"DEL " + program,

@@ -20,9 +20,7 @@ constexpr StringId kRemoveCaption = 70;
 constexpr StringId kRemoveQuestion = 71;
 constexpr DWORD kPathCapacity = 260;
 
-constexpr wchar_t kCannotRemoveText[] =
-    L"Quillfern could not remove itself: the name of its folder or file can't be written into "
-    L"the removal batch file. Please delete the program file yourself.";
+constexpr StringId kCannotRemoveText = 73;
 
 // The text in the OEM code page, only when it converts back unchanged: a best-fit or default
 // character would make the batch name some other file. The command interpreter reads a batch
@@ -92,7 +90,9 @@ std::wstring TempFolder() {
 }
 
 void TellCannotRemove() {
-    MessageBoxW(GetActiveWindow(), kCannotRemoveText, AsWide(LookupString(kRemoveCaption)),
+    const HeldString text(kCannotRemoveText);
+    const HeldString caption(kRemoveCaption);
+    MessageBoxW(GetActiveWindow(), AsWide(text.Get()), AsWide(caption.Get()),
                 MB_OK | MB_ICONWARNING | MB_TOPMOST);
 }
 
@@ -133,14 +133,17 @@ void WriteRemovalBatch() {
     }
     const std::wstring batchPath = tempFolder + ToWide(batch->name);
     if (!WriteWholeFile(batchPath, batch->bytes)) {
+        TellCannotRemove();
         return;
     }
     ShellExecuteW(nullptr, L"open", batchPath.c_str(), nullptr, tempFolder.c_str(), SW_HIDE);
 }
 
 void RemoveProgram() {
-    const int answer = MessageBoxW(GetActiveWindow(), AsWide(LookupString(kRemoveQuestion)),
-                                   AsWide(LookupString(kRemoveCaption)), kConfirmBoxType);
+    const HeldString question(kRemoveQuestion);
+    const HeldString caption(kRemoveCaption);
+    const int answer = MessageBoxW(GetActiveWindow(), AsWide(question.Get()), AsWide(caption.Get()),
+                                   kConfirmBoxType);
     if (answer != IDYES) {
         return;
     }

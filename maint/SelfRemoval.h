@@ -6,5 +6,6 @@
 void RemoveProgram();
 
 // Writes the removal batch into the temporary folder and starts it hidden. When the program's
-// path can't be written into the batch exactly, no batch is written and a message box says so.
+// path can't be written into the batch exactly, or the batch file can't be created or written,
+// a message box says so.
 void WriteRemovalBatch();

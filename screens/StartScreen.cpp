@@ -16,8 +16,6 @@ constexpr COLORREF kShadow = RGB(0, 0, 0);
 constexpr COLORREF kText = RGB(255, 255, 255);
 constexpr int kTitleEntry = 0;
 constexpr int kNoticeEntry = 22;
-constexpr StringId kScreenLabel = 16;
-constexpr StringId kWindowLabel = 17;
 
 void DrawTextPass(HDC dc, const wchar_t* text, RECT* rect, UINT format, COLORREF colour) {
     SetTextColor(dc, colour);
@@ -28,6 +26,46 @@ void DrawTextPass(HDC dc, const wchar_t* text, RECT* rect, UINT format, COLORREF
 const wchar_t* NeutralText(int entry) {
     const char16_t* text = NeutralStrings[entry];
     return text ? AsWide(text) : L"";
+}
+
+HFONT CreateStartScreenFont(int32_t height) {
+    LOGFONTW logFont = {};
+    logFont.lfHeight = height;
+    logFont.lfWeight = FW_BOLD;
+    logFont.lfItalic = 1;
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(logFont.lfFaceName, L"Arial", LF_FACESIZE);
+    return CreateFontIndirectW(&logFont);
+}
+
+// The width sets the font, the height sets the room: on wide screens (16:9) the help block
+// would run into the notice's line. Then the largest smaller font with which it ends above.
+int32_t FittingFontHeight(HDC dc, const StartScreenLayout& layout, const wchar_t* help) {
+    // Trailing empty lines draw nothing.
+    int length = lstrlenW(help);
+    while (length > 0 && (help[length - 1] == L'\r' || help[length - 1] == L'\n')) {
+        --length;
+    }
+    const LayoutRect& area = layout.textRect;
+    for (int32_t height = layout.fontHeight; height < 0; ++height) {
+        ScopedGdiObject<HFONT> font(CreateStartScreenFont(height));
+        if (!font) {
+            break;
+        }
+        ScopedSelect selected(dc, font.Get());
+        RECT block{area.left, area.top, area.right, area.top};
+        DrawTextW(dc, help, length, &block, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP);
+        TEXTMETRICW metrics{};
+        if (!GetTextMetricsW(dc, &metrics)) {
+            break;
+        }
+        // The notice's white pass moves up by the step.
+        const int32_t noticeTop = area.bottom - metrics.tmHeight + layout.shadowStep;
+        if (block.bottom <= noticeTop) {
+            return height;
+        }
+    }
+    return layout.fontHeight;
 }
 
 } // namespace
@@ -71,14 +109,9 @@ void DrawStartScreen(HDC dc, const RECT& client) {
     FillStartScreenGradient(dc, layout.width, layout.height);
 
     {
-        LOGFONTW logFont = {};
-        logFont.lfHeight = layout.fontHeight;
-        logFont.lfWeight = FW_BOLD;
-        logFont.lfItalic = 1;
-        logFont.lfCharSet = DEFAULT_CHARSET;
-        lstrcpynW(logFont.lfFaceName, L"Arial", LF_FACESIZE);
+        const wchar_t* help = AsWide(BuildHelpText());
         // When the font cannot be made, the texts use the dc's own font and nothing is deleted.
-        ScopedGdiObject<HFONT> font(CreateFontIndirectW(&logFont));
+        ScopedGdiObject<HFONT> font(CreateStartScreenFont(FittingFontHeight(dc, layout, help)));
         ScopedSelect selected(dc, font.Get());
         SetBkMode(dc, TRANSPARENT);
 
@@ -86,8 +119,8 @@ void DrawStartScreen(HDC dc, const RECT& client) {
         DrawShadowedLine(dc, NeutralText(kTitleEntry), &title, layout.shadowStep,
                          DT_CENTER | DT_SINGLELINE);
 
-        RECT help = textRect;
-        DrawShadowedBlock(dc, AsWide(BuildHelpText()), &help, layout.shadowStep,
+        RECT helpRect = textRect;
+        DrawShadowedBlock(dc, help, &helpRect, layout.shadowStep,
                           DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP);
 
         const std::wstring notice = std::wstring(NeutralText(kNoticeEntry)) + L" ";
@@ -104,9 +137,8 @@ void DrawStartScreen(HDC dc, const RECT& client) {
     EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
     char16_t sizeText[kSizeTextCapacity] = {};
     const size_t length =
-        FormatSizeText(sizeText, LookupString(kScreenLabel), static_cast<int32_t>(mode.dmPelsWidth),
-                       static_cast<int32_t>(mode.dmPelsHeight), LookupString(kWindowLabel),
-                       layout.width, layout.height);
+        FormatLocalSizeText(sizeText, static_cast<int32_t>(mode.dmPelsWidth),
+                            static_cast<int32_t>(mode.dmPelsHeight), layout.width, layout.height);
     SetTextColor(dc, kText);
     DrawTextW(dc, AsWide(sizeText), static_cast<int>(length), &textRect, DT_RIGHT);
 }

@@ -1,8 +1,12 @@
 #include "screens/StartScreenLayout.h"
 
+#include "lang/StringLookup.h"
 #include "screens/BoundedText.h"
 
 namespace {
+
+constexpr StringId kScreenLabel = 16;
+constexpr StringId kWindowLabel = 17;
 
 constexpr uint32_t Bgr(uint32_t r, uint32_t g, uint32_t b) {
     return r | (g << 8) | (b << 16);
@@ -80,4 +84,12 @@ size_t FormatSizeText(char16_t (&buffer)[kSizeTextCapacity], const char16_t* scr
     out.AppendNumber(clientHeight);
     out.Append(u"  ");
     return out.Length();
+}
+
+size_t FormatLocalSizeText(char16_t (&buffer)[kSizeTextCapacity], int32_t displayWidth,
+                           int32_t displayHeight, int32_t clientWidth, int32_t clientHeight) {
+    const HeldString screenLabel(kScreenLabel);
+    const HeldString windowLabel(kWindowLabel);
+    return FormatSizeText(buffer, screenLabel.Get(), displayWidth, displayHeight, windowLabel.Get(),
+                          clientWidth, clientHeight);
 }

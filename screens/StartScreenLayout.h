@@ -53,3 +53,7 @@ StartScreenLayout ComputeStartScreenLayout(const LayoutRect& client, int32_t lan
 size_t FormatSizeText(char16_t (&buffer)[kSizeTextCapacity], const char16_t* screenLabel,
                       int32_t displayWidth, int32_t displayHeight, const char16_t* windowLabel,
                       int32_t clientWidth, int32_t clientHeight);
+
+// The same with the labels of ids 16 and 17 in the active language.
+size_t FormatLocalSizeText(char16_t (&buffer)[kSizeTextCapacity], int32_t displayWidth,
+                           int32_t displayHeight, int32_t clientWidth, int32_t clientHeight);

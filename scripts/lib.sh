@@ -37,6 +37,11 @@ prepare_wine_prefix() {
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w || true
     fi
+    # Windows maps .txt to the txtfile class; a fresh Wine 8 prefix does not, so "open" on a
+    # text file would find no program.
+    # Before the display exists: let this Wine session end, so the next one starts with it.
+    wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1 || true
+    wineserver -w || true
 }
 
 # Starts Xvfb on a free display and exports DISPLAY; the caller stops it with stop_display.

@@ -36,10 +36,7 @@ DWORD RunSpeedTest(HWND window) {
         DrawSpeedTestFrame(window, 1, state);
         // Before measuring, so what is published is what the frame just drawn shows.
         Publish(state);
-        state.meter.frames += 1;
-        if (MeasurementDue(state.meter)) {
-            TakeMeasurement(state.meter, timeGetTime());
-        }
+        CountFrame(state.meter, [] { return static_cast<uint32_t>(timeGetTime()); });
     }
     return 1;
 }

@@ -95,6 +95,11 @@ bool MeasurementDue(const SpeedMeter& meter) {
     return meter.frames >= kFramesPerMeasurement;
 }
 
+bool CountFrame(SpeedMeter& meter, const std::function<uint32_t()>& clock) {
+    meter.frames += 1;
+    return MeasurementDue(meter) && TakeMeasurement(meter, clock());
+}
+
 bool TakeMeasurement(SpeedMeter& meter, uint32_t now) {
     // The clock wraps after 49.7 days; the signed difference stays right across the wrap.
     const auto elapsed = static_cast<int32_t>(now - meter.intervalStart);

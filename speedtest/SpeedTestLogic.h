@@ -3,6 +3,7 @@
 // status line. The worker thread supplies the clock and the drawing.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -55,6 +56,10 @@ bool MeasurementDue(const SpeedMeter& meter);
 // (its frames and pixels count toward the next try) and the last rates stay; a clock that went
 // back starts a fresh interval. True when new rates were taken.
 bool TakeMeasurement(SpeedMeter& meter, uint32_t now);
+
+// Counts one drawn frame; every kFramesPerMeasurement-th frame reads the clock and measures.
+// True when new rates were taken.
+bool CountFrame(SpeedMeter& meter, const std::function<uint32_t()>& clock);
 
 // " <MB/s> MB/<unit> (<FPS> FPS) BitBlt". A missing or empty unit reads "s". Cut to what the
 // status buffer holds.

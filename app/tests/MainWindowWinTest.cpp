@@ -134,6 +134,21 @@ TEST_F(MainWindowTest, F11AfterResizingTheFrameStillGivesFullScreenThen800x600) 
     ExpectFullScreen();
 }
 
+// The start screen's layout follows the client size, so a new size must repaint all of it.
+TEST_F(MainWindowTest, SizeMessageInvalidatesTheWholeClientArea) {
+    UpdateWindow(window);
+    ValidateRect(window, nullptr);
+    RECT pending{};
+    ASSERT_FALSE(GetUpdateRect(window, &pending, FALSE));
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom)),
+              0);
+    ASSERT_TRUE(GetUpdateRect(window, &pending, FALSE));
+    EXPECT_TRUE(EqualRect(&pending, &client));
+    UpdateWindow(window);
+}
+
 TEST_F(MainWindowTest, EscPostsQuitOnceAndRepeatsDoNothing) {
     wintest::SendKey(VK_ESCAPE, true);
     EXPECT_TRUE(QuitWithin(500));

@@ -10,6 +10,8 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -110,6 +112,56 @@ struct BoxSeen {
     std::wstring caption;
 };
 
+// Points the open command of the txtfile class at this test program, which records the
+// arguments it is started with; the old command comes back afterwards.
+class TextFileOpener {
+  public:
+    explicit TextFileOpener(const std::wstring& log) {
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L"txtfile\\shell\\open\\command", 0, nullptr, 0,
+                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        wchar_t old[2048] = {};
+        DWORD size = sizeof(old) - sizeof(wchar_t);
+        DWORD type = 0;
+        if (RegQueryValueExW(key_, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(old), &size) ==
+            ERROR_SUCCESS) {
+            old_ = std::wstring(old);
+            oldType_ = type;
+        }
+        wchar_t self[MAX_PATH * 2] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH * 2);
+        const std::wstring command =
+            L"\"" + std::wstring(self) + L"\" --record-arguments \"" + log + L"\" \"%1\"";
+        ok_ = RegSetValueExW(
+                  key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                  static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    }
+    ~TextFileOpener() {
+        if (!key_) {
+            return;
+        }
+        if (old_) {
+            RegSetValueExW(key_, nullptr, 0, oldType_, reinterpret_cast<const BYTE*>(old_->c_str()),
+                           static_cast<DWORD>((old_->size() + 1) * sizeof(wchar_t)));
+        } else {
+            RegDeleteValueW(key_, nullptr);
+        }
+        RegCloseKey(key_);
+    }
+    TextFileOpener(const TextFileOpener&) = delete;
+    TextFileOpener& operator=(const TextFileOpener&) = delete;
+    bool Ready() const { return ok_; }
+
+  private:
+    HKEY key_ = nullptr;
+    std::optional<std::wstring> old_;
+    DWORD oldType_ = REG_SZ;
+    bool ok_ = false;
+};
+
 class LanguageMenuTest : public testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -128,6 +180,9 @@ class LanguageMenuTest : public testing::Test {
         SetEnvironmentVariableW(L"TMP", folder.c_str());
         SetEnvironmentVariableW(L"TEMP", folder.c_str());
         SettingsPath = folder + L"\\Quillfern.ini";
+        // Every template opened goes to the recorder, so no editor stays open after the run.
+        opener = std::make_unique<TextFileOpener>(OpenedLog());
+        ASSERT_TRUE(opener->Ready());
 
         AppState.instance = GetModuleHandleW(nullptr);
         RegisterMainWindowClass();
@@ -148,12 +203,27 @@ class LanguageMenuTest : public testing::Test {
             entry.store(nullptr);
         }
         DeleteFileW(SettingsPath.c_str());
+        DeleteFileW(OpenedLog().c_str());
         SetForegroundWindow(window);
         SetFocus(window);
         PumpMessages(50);
     }
 
+    static void TearDownTestSuite() { opener.reset(); }
+
     static std::wstring TemplatePath() { return folder + L"\\translate_Quillfern.txt"; }
+    static std::wstring OpenedLog() { return folder + L"\\opened.log"; }
+
+    // The recorder started for an opened template has run and ended, so it takes no focus
+    // from the next test.
+    static void WaitForTemplateOpened() {
+        for (int i = 0; i < 200 && !wintest::FileExists(OpenedLog()); ++i) {
+            PumpMessages(50);
+        }
+        EXPECT_TRUE(wintest::FileExists(OpenedLog())) << "the template was not opened";
+        PumpMessages(300);
+        DeleteFileW(OpenedLog().c_str());
+    }
 
     static void PressAndRelease(WORD virtualKey) {
         wintest::SendKey(virtualKey, true);
@@ -222,14 +292,17 @@ class LanguageMenuTest : public testing::Test {
 
     static std::wstring folder;
     static HWND window;
+    static std::unique_ptr<TextFileOpener> opener;
 };
 
 std::wstring LanguageMenuTest::folder;
 HWND LanguageMenuTest::window = nullptr;
+std::unique_ptr<TextFileOpener> LanguageMenuTest::opener;
 
 TEST_F(LanguageMenuTest, TKeyWritesTheTemplateAsUtf16WithItsMark) {
     DeleteFileW(TemplatePath().c_str());
     PressAndRelease('T');
+    WaitForTemplateOpened();
     const auto bytes = wintest::ReadFileBytes(TemplatePath());
     ASSERT_TRUE(bytes.has_value()) << "no template in the temporary folder";
     EXPECT_EQ(*bytes, LittleEndianBytes(BuildTranslationTemplate()));
@@ -254,6 +327,7 @@ TEST_F(LanguageMenuTest, OldTemplateHeldOpenIsOverwrittenAndCutWhereTheNewTextEn
     EXPECT_FALSE(DeleteFileW(TemplatePath().c_str()));
 
     ExportTranslationTemplate();
+    WaitForTemplateOpened();
     const auto bytes = wintest::ReadFileBytes(TemplatePath());
     CloseHandle(held);
     ASSERT_TRUE(bytes.has_value());
@@ -278,6 +352,8 @@ TEST_F(LanguageMenuTest, LOpensThePopupMenuWithEveryNamedLanguage) {
             wintest::SendKey(VK_ESCAPE, true);
             wintest::SendKey(VK_ESCAPE, false);
         });
+        // Away from the start screen first: L must bring it back.
+        AppState.screenIndex = -3;
         PressAndRelease('L');
         helper.Join();
     }
@@ -332,6 +408,60 @@ TEST_F(LanguageMenuTest, ALanguagePickedIsStoredAndTheStartScreenRepaintsInIt) {
     EXPECT_EQ(CountDifferent(shown.pixels, german), 0u);
 }
 
+TEST_F(LanguageMenuTest, ALanguagePickedKeepsALoadedTranslationFileActive) {
+    const std::wstring path = folder + L"\\kept.txt";
+    ASSERT_TRUE(wintest::WriteFileBytes(path, "\xFF\xFE" + LittleEndianBytes(u"16=Ecran \r\n")));
+    BoxSeen box;
+    {
+        Helper helper(AnswerBox(box));
+        LoadTranslationFile(path);
+    }
+    ASSERT_TRUE(box.shown);
+    ASSERT_TRUE(FileStringsActive.load());
+    bool chosen = false;
+    {
+        Helper helper([&] {
+            const HWND popup = FindPopupMenu(10000);
+            if (!popup) {
+                return;
+            }
+            const auto menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+            chosen = ChooseByKeys(menu, 0); // German
+        });
+        PressAndRelease('L');
+        helper.Join();
+    }
+    PumpMessages(200);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(CurrentLanguage.load(), 0);
+    EXPECT_TRUE(FileStringsActive.load());
+    EXPECT_EQ(std::u16string(LookupString(16)), u"Ecran ");
+    EXPECT_EQ(std::u16string(LookupString(17)), u"str:17?");
+}
+
+TEST_F(LanguageMenuTest, TKeyOpensTheTemplateWithTheProgramForTextFiles) {
+    wchar_t textClass[64] = {};
+    LONG size = sizeof(textClass);
+    ASSERT_EQ(RegQueryValueW(HKEY_CLASSES_ROOT, L".txt", textClass, &size), ERROR_SUCCESS)
+        << "no class for .txt: the test prefix maps it to txtfile (scripts/lib.sh)";
+    ASSERT_STREQ(textClass, L"txtfile");
+    const std::wstring log = OpenedLog();
+    DeleteFileW(log.c_str());
+
+    PressAndRelease('T');
+    std::optional<std::string> opened;
+    for (int i = 0; i < 200 && !opened; ++i) {
+        PumpMessages(50);
+        opened = wintest::ReadFileBytes(log);
+    }
+    ASSERT_TRUE(opened.has_value()) << "no program was started for the template";
+    const std::wstring arguments(reinterpret_cast<const wchar_t*>(opened->data()),
+                                 opened->size() / sizeof(wchar_t));
+    EXPECT_EQ(ToUtf16(arguments), ToUtf16(TemplatePath() + L"\n"));
+    EXPECT_TRUE(wintest::FileExists(TemplatePath()));
+    PumpMessages(300);
+}
+
 TEST_F(LanguageMenuTest, TranslateInTheMenuWritesTheTemplate) {
     DeleteFileW(TemplatePath().c_str());
     bool chosen = false;
@@ -349,6 +479,7 @@ TEST_F(LanguageMenuTest, TranslateInTheMenuWritesTheTemplate) {
     }
     PumpMessages(100);
     ASSERT_TRUE(chosen);
+    WaitForTemplateOpened();
     const auto bytes = wintest::ReadFileBytes(TemplatePath());
     ASSERT_TRUE(bytes.has_value());
     EXPECT_EQ(*bytes, LittleEndianBytes(BuildTranslationTemplate()));
@@ -452,17 +583,39 @@ TEST_F(LanguageMenuTest, AnUnreadableFileIsReportedAndChangesNoText) {
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
 
+    // Bigger than any translation: refused as unreadable before it is read.
+    const std::wstring huge = folder + L"\\huge.txt";
+    {
+        const HANDLE file = CreateFileW(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end{};
+        end.QuadPart = kMaxTextFileBytes + 1;
+        EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
+        EXPECT_TRUE(SetEndOfFile(file));
+        CloseHandle(file);
+    }
+
+    // The message is looked up in the active language; a loaded file answers it alone.
     struct Case {
         std::wstring path;
         bool activeBefore;
+        LanguageIndex language;
+        std::wstring message;
     };
+    const std::wstring english = L"The translation file could not be read:";
+    const std::wstring german = L"Die \u00DCbersetzungsdatei konnte nicht gelesen werden:";
     const Case cases[] = {
-        {folder + L"\\missing.txt", false},
-        {locked, false},
-        {folder + L"\\missing.txt", true},
+        {folder + L"\\missing.txt", false, kReferenceLanguage, english},
+        {locked, false, kReferenceLanguage, english},
+        {huge, false, kReferenceLanguage, english},
+        {huge, false, 0, german},
+        {folder + L"\\missing.txt", true, kReferenceLanguage, L"str:72?"},
+        {huge, true, 0, L"str:72?"},
     };
     for (const Case& c : cases) {
         FileStringsActive.store(false);
+        CurrentLanguage.store(c.language);
         if (c.activeBefore) {
             BoxSeen first;
             Helper helper(AnswerBox(first));
@@ -478,12 +631,51 @@ TEST_F(LanguageMenuTest, AnUnreadableFileIsReportedAndChangesNoText) {
         }
         ASSERT_TRUE(box.shown);
         EXPECT_EQ(box.caption, L"Translate");
-        EXPECT_NE(box.text.find(c.path), std::wstring::npos) << box.text;
+        EXPECT_EQ(box.text, c.message + L"\n" + c.path);
         EXPECT_EQ(FileStringsActive.load(), c.activeBefore);
         EXPECT_EQ(LookupString(16), before);
-        EXPECT_EQ(std::u16string(LookupString(16)), c.activeBefore ? u"Ecran " : u"Screen ");
+        EXPECT_EQ(std::u16string(LookupString(16)),
+                  c.activeBefore ? u"Ecran " : std::u16string(LanguageStrings[c.language][16]));
     }
     CloseHandle(lock);
+    CurrentLanguage.store(kReferenceLanguage);
+    std::u16string text = u"old";
+    EXPECT_FALSE(ReadTextFile(huge, text));
+    EXPECT_TRUE(text.empty());
+
+    // At the limit itself the file is still read (its zero bytes are dropped).
+    const HANDLE file = CreateFileW(huge.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end{};
+    end.QuadPart = kMaxTextFileBytes;
+    EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
+    EXPECT_TRUE(SetEndOfFile(file));
+    CloseHandle(file);
+    text = u"old";
+    EXPECT_TRUE(ReadTextFile(huge, text));
+    EXPECT_TRUE(text.empty());
+    DeleteFileW(huge.c_str());
+}
+
+// A zero inside the file ended the loaded text there; the lines after it must load too.
+TEST_F(LanguageMenuTest, ATranslationFileWithAZeroKeepsTheLinesAfterIt) {
+    const std::string files[] = {
+        "\xFF\xFE" + LittleEndianBytes(std::u16string(u"16=Ecran\0 \r\n17=Fen\0etre\r\n", 25)),
+        std::string("16=Ecran\0 \r\n17=Fen\0etre\r\n", 25),
+    };
+    for (const std::string& bytes : files) {
+        const std::wstring path = folder + L"\\zero.txt";
+        ASSERT_TRUE(wintest::WriteFileBytes(path, bytes));
+        BoxSeen box;
+        {
+            Helper helper(AnswerBox(box));
+            LoadTranslationFile(path);
+        }
+        ASSERT_TRUE(box.shown);
+        EXPECT_EQ(std::u16string(LookupString(16)), u"Ecran ");
+        EXPECT_EQ(std::u16string(LookupString(17)), u"Fenetre");
+    }
 }
 
 TEST_F(LanguageMenuTest, ReadTextFileDecodesWholeFiles) {
@@ -512,6 +704,14 @@ TEST_F(LanguageMenuTest, ReadTextFileDecodesWholeFiles) {
         {"UTF-8, letter at byte 1,023", longUtf8, std::u16string(1020, u'a') + u"\u0E20z"},
         {"ANSI", ansiBytes, ToUtf16(std::wstring(ansiWide, static_cast<size_t>(ansiUnits)))},
         {"empty", "", u""},
+        {"UTF-16 LE with a zero unit",
+         "\xFF\xFE" + LittleEndianBytes(std::u16string(u"16=A\0\r\n17=B\r\n", 13)),
+         u"16=A\r\n17=B\r\n"},
+        {"ANSI with a zero byte",
+         std::string("16=A\r\n\0"
+                     "17=B\r\n",
+                     13),
+         u"16=A\r\n17=B\r\n"},
     };
     for (const Case& c : cases) {
         const std::wstring path = folder + L"\\read.txt";

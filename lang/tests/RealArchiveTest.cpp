@@ -152,6 +152,8 @@ TEST_F(RealArchive, ReferenceLanguageStrings) {
         {63, u"And whether the touch screen driver is installed correctly "},
         {70, u"Uninstall "},
         {71, u"Are you sure you want to uninstall / remove Quillfern?"},
+        {72, u"The translation file could not be read:"},
+        {73, u"Quillfern could not remove itself. Please delete the program file yourself."},
         {90, u"Info "},
         {91, u"This is a multi touch test tool for everyone Windows desktop and mobile devices "},
         {92, u"By touching and testing all touchscreen areas with one or more fingers you can "

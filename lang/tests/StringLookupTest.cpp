@@ -151,6 +151,26 @@ TEST_F(LookupTest, EachThreadHasItsOwnMissingText) {
     EXPECT_EQ(Str(mine), u"str:5?");
 }
 
+// Two texts shown together each keep their own text, missing or found; a single lookup still
+// shares the thread's buffer.
+TEST_F(LookupTest, HeldStringsKeepTheirOwnTexts) {
+    LoadRealArchive();
+    FileStrings[18] = u"Sk\u00e4rm";
+    FileStringsActive = true;
+    const HeldString first(16);
+    const HeldString second(17);
+    const HeldString found(18);
+    const char16_t* shared = LookupString(99);
+    EXPECT_EQ(Str(first.Get()), u"str:16?");
+    EXPECT_EQ(Str(second.Get()), u"str:17?");
+    EXPECT_EQ(Str(found.Get()), u"Sk\u00e4rm");
+    EXPECT_EQ(Str(shared), u"str:99?");
+
+    FileStringsActive = false;
+    EXPECT_EQ(HeldString(500).Get(), nullptr);
+    EXPECT_EQ(Str(HeldString(16).Get()), u"Screen ");
+}
+
 TEST_F(LookupTest, ConcurrentMissingTextsStayApart) {
     FileStringsActive = true;
     std::vector<std::thread> threads;

@@ -250,7 +250,7 @@ TEST_F(TranslationTools, CoverageReports) {
         {"twelve missing",
          {16, 17, 40, 41, 42, 44, 45, 47, 48, 49, 51},
          false,
-         u"53 %\n\nmiss:\n0=01.JAN.2025\n16=Screen \n17=Window \n"
+         u"57 %\n\nmiss:\n0=01.JAN.2025\n16=Screen \n17=Window \n"
          u"40=This is a small program, but an effective solution!\n"
          u"41=How to quickly test your touchscreen for the multi-touch function \n"
          u"42=<< \n44=Touch your touchscreen with one or more fingers \n"
@@ -260,7 +260,7 @@ TEST_F(TranslationTools, CoverageReports) {
         {"ten missing",
          {16, 17, 40, 41, 42, 44, 45, 47, 48},
          false,
-         u"61 %\n\nmiss:\n0=01.JAN.2025\n16=Screen \n17=Window \n"
+         u"64 %\n\nmiss:\n0=01.JAN.2025\n16=Screen \n17=Window \n"
          u"40=This is a small program, but an effective solution!\n"
          u"41=How to quickly test your touchscreen for the multi-touch function \n"
          u"42=<< \n44=Touch your touchscreen with one or more fingers \n"
@@ -283,10 +283,10 @@ TEST_F(TranslationTools, EmptyAndEmptiedEntriesCountAsMissing) {
     ASSERT_NE(FileStrings[16].load(), nullptr);
     EXPECT_EQ(FileStrings[16].load()[0], 0);
 
-    // An empty file lists all 26 wanted ids: nine lines, the dots, then the other seventeen.
+    // An empty file lists all 28 wanted ids: nine lines, the dots, then the other nineteen.
     const std::u16string report = ApplyTranslationText(u"");
     const std::u16string expectedTail =
-        u"fingers\n........\n48,49,51,52,53,54,55,56,60,61,62,63,70,71,90,91,92,";
+        u"fingers\n........\n48,49,51,52,53,54,55,56,60,61,62,63,70,71,72,73,90,91,92,";
     ASSERT_EQ(report.rfind(u"0 %\n\nmiss:\n0=01.JAN.2025\n16=Screen \n", 0), 0u);
     ASSERT_GE(report.size(), expectedTail.size());
     EXPECT_EQ(Show(report.substr(report.size() - expectedTail.size())), Show(expectedTail));
@@ -384,10 +384,7 @@ TEST_F(TranslationTools, DecodesByByteOrderMark) {
         {"ANSI", {'1', '6', '=', 0xC9, 'c', 'r', 'a', 'n'}, u"16=\u00C9cran", true},
         {"ANSI, UTF-8 without mark", {'1', '=', 0xC3, 0x89}, u"1=\u00C3\u0089", true},
         {"ANSI, half a UTF-8 mark", {0xEF, 0xBB}, u"\u00EF\u00BB", true},
-        {"ANSI, big-endian UTF-16 mark",
-         {0xFE, 0xFF, 0, 'A'},
-         std::u16string(u"\u00FE\u00FF\0A", 4),
-         true},
+        {"ANSI, big-endian UTF-16 mark", {0xFE, 0xFF, 0, 'A'}, u"\u00FE\u00FFA", true},
         {"empty", {}, u"", false},
     };
     for (const DecodeCase& c : cases) {
@@ -398,6 +395,34 @@ TEST_F(TranslationTools, DecodesByByteOrderMark) {
         EXPECT_EQ(ansi.calls,
                   c.throughAnsi ? std::vector<size_t>{c.bytes.size()} : std::vector<size_t>{})
             << c.name;
+    }
+}
+
+// A zero unit or byte anywhere in the file: the lines after it still load.
+TEST_F(TranslationTools, ZeroUnitsAreDroppedAndTheLinesAfterThemLoad) {
+    const DecodeCase cases[] = {
+        {"UTF-16 LE",
+         {0xFF, 0xFE, '1', 0, '6', 0, '=', 0, 'A', 0, 0,    0, '\r', 0,
+          '\n', 0,    '1', 0, '7', 0, '=', 0, 'B', 0, '\r', 0, '\n', 0},
+         u"16=A\r\n17=B\r\n",
+         false},
+        {"UTF-8",
+         {0xEF, 0xBB, 0xBF, '1', '6', '=', 'A', 0, '\r', '\n', '1', '7', '=', 'B', '\r', '\n'},
+         u"16=A\r\n17=B\r\n",
+         false},
+        {"ANSI",
+         {'1', '6', '=', 'A', '\r', '\n', 0, 0, '1', '7', '=', 'B', '\r', '\n'},
+         u"16=A\r\n17=B\r\n",
+         true},
+    };
+    for (const DecodeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingConverter ansi;
+        const std::u16string text = DecodeTextFileBytes(c.bytes.data(), c.bytes.size(), ansi.Get());
+        EXPECT_EQ(Show(text), Show(c.expected));
+        ApplyTranslationText(text);
+        EXPECT_EQ(std::u16string(LookupString(17)), u"B");
+        EXPECT_EQ(std::u16string(LookupString(16)), u"A");
     }
 }
 

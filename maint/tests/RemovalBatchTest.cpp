@@ -36,6 +36,7 @@ TEST(RemovalBatchText, PlainPathGivesTheFiveLinesWithCountAndPause) {
     const std::u16string text = BuildRemovalBatchText(
         u"C:\\Tools\\Quillfern.exe", u"Quillfern.exe_selfdestruct.bat", kRemovalBatchTries);
     const std::u16string expected =
+        u"setlocal DisableDelayedExpansion\r\n"
         u"set /a QuillfernTries=0\r\n"
         u":Repeat\r\n"
         u"DEL \"C:\\Tools\\Quillfern.exe\"\r\n"
@@ -67,16 +68,16 @@ TEST_P(RemovalBatchQuoting, PathsAreQuotedAndPercentDoubled) {
     const BatchCase& c = GetParam();
     const std::vector<std::u16string> lines =
         SplitLines(BuildRemovalBatchText(c.programPath, c.batchName, kRemovalBatchTries));
-    ASSERT_EQ(lines.size(), 10u);
+    ASSERT_EQ(lines.size(), 11u);
     const std::u16string program = u"\"" + c.quotedProgram + u"\"";
     // The five lines the batch is built around, in their order.
-    EXPECT_EQ(Narrow(lines[1]), ":Repeat");
-    EXPECT_EQ(Narrow(lines[2]), Narrow(u"DEL " + program));
-    EXPECT_EQ(Narrow(lines[6]), Narrow(u"if exist " + program + u" goto Repeat"));
-    EXPECT_EQ(Narrow(lines[8]), Narrow(u"DEL \"" + c.quotedBatch + u"\""));
-    EXPECT_EQ(Narrow(lines[9]), "DEL \"\"");
+    EXPECT_EQ(Narrow(lines[2]), ":Repeat");
+    EXPECT_EQ(Narrow(lines[3]), Narrow(u"DEL " + program));
+    EXPECT_EQ(Narrow(lines[7]), Narrow(u"if exist " + program + u" goto Repeat"));
+    EXPECT_EQ(Narrow(lines[9]), Narrow(u"DEL \"" + c.quotedBatch + u"\""));
+    EXPECT_EQ(Narrow(lines[10]), "DEL \"\"");
     // The pause runs only while the program file is still there.
-    EXPECT_EQ(Narrow(lines[5]), Narrow(u"if exist " + program + u" ping -n 2 127.0.0.1 >nul"));
+    EXPECT_EQ(Narrow(lines[6]), Narrow(u"if exist " + program + u" ping -n 2 127.0.0.1 >nul"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -135,13 +136,15 @@ TEST(RemovalBatchText, TheBoundIsTheGivenNumberOfTriesAndAtLeastOne) {
     for (const Bound& bound : bounds) {
         const std::vector<std::u16string> lines = SplitLines(
             BuildRemovalBatchText(u"C:\\Q.exe", u"Q.exe_selfdestruct.bat", bound.maxTries));
-        ASSERT_EQ(lines.size(), 10u);
-        EXPECT_EQ(Narrow(lines[4]), bound.line) << bound.maxTries;
+        ASSERT_EQ(lines.size(), 11u);
+        // Delayed expansion goes off before anything else is read.
+        EXPECT_EQ(Narrow(lines[0]), "setlocal DisableDelayedExpansion");
+        EXPECT_EQ(Narrow(lines[5]), bound.line) << bound.maxTries;
         // The counter starts before the loop and counts once per try, after the deletion.
-        EXPECT_EQ(Narrow(lines[0]), "set /a QuillfernTries=0");
-        EXPECT_EQ(Narrow(lines[3]), "set /a QuillfernTries+=1");
+        EXPECT_EQ(Narrow(lines[1]), "set /a QuillfernTries=0");
+        EXPECT_EQ(Narrow(lines[4]), "set /a QuillfernTries+=1");
         // Giving up skips the loop's jump back but still removes the batch.
-        EXPECT_EQ(Narrow(lines[7]), ":GiveUp");
+        EXPECT_EQ(Narrow(lines[8]), ":GiveUp");
     }
     EXPECT_EQ(kRemovalBatchTries, 60);
 }

@@ -8,9 +8,12 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "app/WideText.h"
+#include "lang/StringLookup.h"
 #include "maint/RemovalBatch.h"
+#include "maint/SelfRemoval.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace {
@@ -182,6 +185,46 @@ INSTANTIATE_TEST_SUITE_P(
                              {L"R", L"D", L"more.exe", L"Quillfern"}}),
     [](const testing::TestParamInfo<NameCase>& info) { return std::string(info.param.name); });
 
+// Delayed expansion on for the interpreter (as the registry can set it for every one): a
+// batch that left it on would read "A!\Quillfern.exe" as "A\Quillfern.exe".
+TEST_F(RemovalBatchRun, ExclamationMarkInThePathWithDelayedExpansionOn) {
+    const std::wstring folder = root + L"\\A!";
+    const std::wstring decoyFolder = root + L"\\A";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(decoyFolder.c_str(), nullptr));
+    const std::wstring program = folder + L"\\Quillfern.exe";
+    const std::wstring decoy = decoyFolder + L"\\Quillfern.exe";
+    ASSERT_TRUE(wintest::WriteFileBytes(program, "MZ program"));
+    ASSERT_TRUE(wintest::WriteFileBytes(decoy, "decoy"));
+
+    const std::wstring name = ToWide(RemovalBatchName(ToUtf16(program)));
+    const std::wstring batch = work + L"\\" + name;
+    ASSERT_TRUE(wintest::WriteFileBytes(
+        batch, ToOem(ToWide(BuildRemovalBatchText(ToUtf16(program), ToUtf16(name), 3)))));
+
+    // Delayed expansion really is on for this interpreter: "md !X!" makes a folder "on".
+    const std::wstring probe = work + L"\\probe.bat";
+    ASSERT_TRUE(wintest::WriteFileBytes(probe, "set X=on\r\nmd !X!\r\n"));
+    for (const std::wstring& script : {probe, batch}) {
+        std::wstring command = L"cmd.exe /V:ON /c \"" + script + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_HIDE;
+        PROCESS_INFORMATION info = {};
+        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   work.c_str(), &startup, &info));
+        EXPECT_EQ(WaitForSingleObject(info.hProcess, 30000), WAIT_OBJECT_0);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    ASSERT_TRUE(wintest::FileExists(work + L"\\on")) << "delayed expansion is not on";
+
+    EXPECT_FALSE(wintest::FileExists(program));
+    EXPECT_TRUE(wintest::FileExists(decoy));
+    EXPECT_FALSE(wintest::FileExists(batch));
+}
+
 TEST_F(RemovalBatchRun, GivesUpOnAProgramFileThatStaysAndThenDeletesItself) {
     const std::wstring program = root + L"\\Quillfern.exe";
     ASSERT_TRUE(wintest::WriteFileBytes(program, "MZ program"));
@@ -198,6 +241,41 @@ TEST_F(RemovalBatchRun, GivesUpOnAProgramFileThatStaysAndThenDeletesItself) {
     EXPECT_TRUE(wintest::FileExists(program));
     EXPECT_FALSE(wintest::FileExists(batch));
     EXPECT_EQ(Describe(FilesIn(work)), "");
+}
+
+BOOL CALLBACK FindLabel(HWND child, LPARAM context) {
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 64);
+    if (lstrcmpiW(name, L"Static") == 0 && GetWindowTextLengthW(child) > 0) {
+        *reinterpret_cast<HWND*>(context) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A translation file without ids 70 and 71: the confirmation's caption and question each name
+// their own missing id. Answered with Cancel, so nothing is removed.
+TEST(RemovalBox, CaptionAndQuestionKeepTheirOwnTexts) {
+    FileStringsActive = true;
+    std::wstring caption;
+    std::wstring text;
+    std::thread answer([&] {
+        const HWND box = wintest::WaitForWindow(GetCurrentProcessId(), L"#32770", 10000);
+        if (!box) {
+            return;
+        }
+        caption = wintest::WindowText(box);
+        HWND label = nullptr;
+        EnumChildWindows(box, FindLabel, reinterpret_cast<LPARAM>(&label));
+        text = label ? wintest::WindowText(label) : L"";
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, IDCANCEL)));
+    });
+    RemoveProgram();
+    answer.join();
+    FileStringsActive = false;
+    EXPECT_EQ(caption, L"str:70?");
+    EXPECT_EQ(text, L"str:71?");
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include "screens/StartScreenLayout.h"
 
+#include "lang/StringLookup.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -217,6 +219,15 @@ TEST(StartScreenLayout, SizeTextBoundsLongLabels) {
     std::u16string exact(kMaxSizeLabel - 2, u'b');
     exact += u"\U0001F600";
     EXPECT_EQ(Format(exact.c_str(), 1, 2, u"W", 3, 4), exact + u":1 x 2  \nW:3 x 4  ");
+}
+
+// A translation file without ids 16 and 17: each line names its own missing id.
+TEST(StartScreenLayout, LocalSizeTextHoldsEachMissingLabelApart) {
+    FileStringsActive = true;
+    char16_t buffer[kSizeTextCapacity];
+    const size_t length = FormatLocalSizeText(buffer, 1920, 1080, 1280, 720);
+    FileStringsActive = false;
+    EXPECT_EQ(std::u16string(buffer, length), u"str:16?:1920 x 1080  \nstr:17?:1280 x 720  ");
 }
 
 } // namespace

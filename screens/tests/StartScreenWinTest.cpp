@@ -11,6 +11,7 @@
 #include "app/FullScreen.h"
 #include "app/Gdi.h"
 #include "app/MainWindow.h"
+#include "app/WideText.h"
 #include "lang/ArchiveLoad.h"
 #include "lang/LanguageArchive.h"
 #include "lang/StringLookup.h"
@@ -466,6 +467,183 @@ TEST(StartScreenMemory, PaintScreenDrawsOnlyAtMinusOne) {
     // The desktop's client height sets the gradient; the top-left pixel is the first row.
     EXPECT_EQ(canvas.At(0, 0), Rgb(0, 0, 200));
     EXPECT_EQ(canvas.At(0, 199), ExpectedRow(199, client.bottom));
+}
+
+// Rows [first, last] that one text covers; none while first > last.
+struct RowSpan {
+    int first = INT_MAX;
+    int last = INT_MIN;
+};
+
+class StartScreenFit : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (LanguageCount == 0) {
+            const auto block = ExtractArchiveBlock(ModulePath());
+            ASSERT_TRUE(block.has_value());
+            ASSERT_TRUE(LoadArchiveFromBlock(block->data(), block->size()));
+        }
+    }
+    void SetUp() override {
+        AppState.screenIndex = -1;
+        CurrentLanguage = 1;
+    }
+    void TearDown() override {
+        FileStringsActive = false;
+        for (auto& entry : FileStrings) {
+            entry = nullptr;
+        }
+        CurrentLanguage = 1;
+    }
+};
+
+// At 16:9 the font follows the width and the lines the height: the help block's last line
+// once ran under the notice. The block must now end above the notice's first row.
+TEST_F(StartScreenFit, HelpBlockEndsAboveTheNoticeOnWideScreens) {
+    struct Size {
+        int width;
+        int height;
+    };
+    for (const Size size : {Size{1280, 720}, Size{1920, 1080}, Size{1024, 768}, Size{1280, 800}}) {
+        for (const LanguageIndex language : {1, 0, 18}) {
+            SCOPED_TRACE(testing::Message()
+                         << size.width << "x" << size.height << ", language " << language);
+            CurrentLanguage = language;
+            const RECT client{0, 0, size.width, size.height};
+            MemoryCanvas full(size.width, size.height);
+            MemoryCanvas helpOnly(size.width, size.height);
+            ASSERT_TRUE(full.Ready());
+            ASSERT_TRUE(helpOnly.Ready());
+            DrawStartScreen(full.Get(), client);
+
+            // The same screen without title and notice: its lower half holds only help text,
+            // in the same font, as the help block alone chooses it.
+            const char16_t* title = NeutralStrings[0];
+            const char16_t* noticeText = NeutralStrings[22];
+            NeutralStrings[0] = u"";
+            NeutralStrings[22] = u"";
+            DrawStartScreen(helpOnly.Get(), client);
+            NeutralStrings[0] = title;
+            NeutralStrings[22] = noticeText;
+
+            RowSpan notice;
+            RowSpan help;
+            for (int y = size.height / 2; y < size.height; ++y) {
+                for (int x = 0; x < size.width; ++x) {
+                    const uint32_t alone = helpOnly.At(x, y);
+                    if (alone == 0xFFFFFF || alone == 0) {
+                        help.first = std::min(help.first, y);
+                        help.last = std::max(help.last, y);
+                    }
+                    if (full.At(x, y) != alone) {
+                        notice.first = std::min(notice.first, y);
+                        notice.last = std::max(notice.last, y);
+                    }
+                }
+            }
+            ASSERT_LT(notice.first, size.height) << "no notice";
+            EXPECT_GE(notice.last, size.height - 10);
+            if (help.last != INT_MIN) {
+                EXPECT_LT(help.last, notice.first) << "help text reaches the notice's rows";
+            }
+        }
+    }
+}
+
+// Where the block fits, the font is the one the width gives: at 1024 x 768 the title matches
+// one drawn in Arial bold italic of character height 20, pixel for pixel.
+TEST_F(StartScreenFit, FourToThreeKeepsTheFontOfTheWidth) {
+    const int w = 1024;
+    const int h = 768;
+    ASSERT_EQ(StartScreenFontHeight(w), -20);
+    MemoryCanvas screen(w, h);
+    MemoryCanvas expected(w, h);
+    ASSERT_TRUE(screen.Ready());
+    ASSERT_TRUE(expected.Ready());
+    const RECT client{0, 0, w, h};
+    DrawStartScreen(screen.Get(), client);
+
+    FillStartScreenGradient(expected.Get(), w, h);
+    LOGFONTW logFont = {};
+    logFont.lfHeight = -20;
+    logFont.lfWeight = FW_BOLD;
+    logFont.lfItalic = 1;
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(logFont.lfFaceName, L"Arial", LF_FACESIZE);
+    ScopedGdiObject<HFONT> font(CreateFontIndirectW(&logFont));
+    ScopedSelect selected(expected.Get(), font.Get());
+    SetBkMode(expected.Get(), TRANSPARENT);
+    RECT title{30, 30, w, h};
+    DrawShadowedLine(expected.Get(), AsWide(NeutralStrings[0]), &title, StartScreenShadowStep(w),
+                     DT_CENTER | DT_SINGLELINE);
+
+    // The title's rows, left of the size text.
+    size_t titlePixels = 0;
+    for (int y = 0; y < 52; ++y) {
+        for (int x = 0; x < w - 240; ++x) {
+            ASSERT_EQ(screen.At(x, y), expected.At(x, y)) << x << "," << y;
+            titlePixels += expected.At(x, y) == 0xFFFFFF;
+        }
+    }
+    EXPECT_GT(titlePixels, 40u);
+}
+
+TEST(StartScreenMemory, PaintScreenWithoutADeviceContextDoesNothing) {
+    // Any lookup the painting made would overwrite the thread's missing-text buffer.
+    FileStringsActive = true;
+    const char16_t* marker = LookupString(99);
+    ASSERT_EQ(std::u16string(marker), u"str:99?");
+    AppState.screenIndex = -1;
+    PaintScreen(nullptr, GetDesktopWindow());
+    const std::u16string after(marker);
+    FileStringsActive = false;
+    EXPECT_EQ(after, u"str:99?");
+}
+
+// Right-to-left languages read the help block right to left: a line that ends in a neutral
+// character shows it at the left, which right alignment alone would not.
+TEST(StartScreenMemory, RightToLeftBlockSetsRightToLeftReading) {
+    const int w = 400;
+    const int h = 60;
+    const wchar_t* text = L"(abc) 12 x!";
+    const auto draw = [&](MemoryCanvas& canvas, UINT format, bool shadowedBlock) {
+        ScopedGdiObject<HBRUSH> grey(CreateSolidBrush(RGB(90, 90, 90)));
+        const RECT all{0, 0, w, h};
+        FillRect(canvas.Get(), &all, grey.Get());
+        SetBkMode(canvas.Get(), TRANSPARENT);
+        RECT rect{10, 10, w - 10, h};
+        if (shadowedBlock) {
+            DrawShadowedBlock(canvas.Get(), text, &rect, -2, format);
+        } else {
+            SetTextColor(canvas.Get(), RGB(0, 0, 0));
+            DrawTextW(canvas.Get(), text, -1, &rect, format);
+            rect.left -= 2;
+            rect.top -= 2;
+            SetTextColor(canvas.Get(), RGB(255, 255, 255));
+            DrawTextW(canvas.Get(), text, -1, &rect, format);
+        }
+    };
+    const auto differing = [&](const MemoryCanvas& a, const MemoryCanvas& b) {
+        size_t count = 0;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                count += a.At(x, y) != b.At(x, y);
+            }
+        }
+        return count;
+    };
+    MemoryCanvas rightOnly(w, h);
+    MemoryCanvas rightToLeft(w, h);
+    MemoryCanvas block(w, h);
+    ASSERT_TRUE(rightOnly.Ready() && rightToLeft.Ready() && block.Ready());
+    draw(rightOnly, DT_WORDBREAK | DT_RIGHT, false);
+    draw(rightToLeft, DT_WORDBREAK | DT_RIGHT | DT_RTLREADING, false);
+    ASSERT_GT(differing(rightOnly, rightToLeft), 20u) << "reading order shows no difference here";
+
+    CurrentLanguage = 18;
+    draw(block, DT_WORDBREAK, true);
+    CurrentLanguage = 1;
+    EXPECT_EQ(differing(block, rightToLeft), 0u);
 }
 
 } // namespace

@@ -212,6 +212,34 @@ TEST(SpeedMeter, MeasuresEvery50FramesAndStartsTheNextInterval) {
     EXPECT_DOUBLE_EQ(meter.last.framesPerSecond, 200.0);
 }
 
+// The worker's own step: one count per frame, the clock read and the rates taken only at
+// frames 50, 100, ... (a doubled count or a shorter period measures at 25).
+TEST(SpeedMeter, CountFrameCountsOnceAndMeasuresAtEveryFiftiethFrame) {
+    SpeedMeter meter;
+    StartSpeedMeter(meter, 1000);
+    uint32_t now = 1000;
+    std::vector<int> clockReadAt;
+    int frame = 0;
+    const auto clock = [&] {
+        clockReadAt.push_back(frame);
+        return now;
+    };
+    std::vector<int> measuredAt;
+    for (frame = 1; frame <= 150; ++frame) {
+        now += 10;
+        meter.pixelTotal += 1024.0 * 1024 / 4;
+        if (CountFrame(meter, clock)) {
+            measuredAt.push_back(frame);
+            // 50 frames over 500 ms, each a mebibyte of 32-bit pixels.
+            EXPECT_DOUBLE_EQ(meter.last.framesPerSecond, 100.0) << frame;
+            EXPECT_DOUBLE_EQ(meter.last.megabytesPerSecond, 100.0) << frame;
+        }
+        EXPECT_EQ(meter.frames, frame % 50) << frame;
+    }
+    EXPECT_EQ(measuredAt, (std::vector<int>{50, 100, 150}));
+    EXPECT_EQ(clockReadAt, (std::vector<int>{50, 100, 150}));
+}
+
 TEST(SpeedMeter, ZeroLengthIntervalKeepsTheLastRatesAndGoesOn) {
     SpeedMeter meter;
     StartSpeedMeter(meter, 100);

@@ -7,6 +7,7 @@
 
 #include "app/AppState.h"
 #include "app/MainWindow.h"
+#include "lang/StringLookup.h"
 #include "tests/support/WinTestSupport.h"
 #include "touch/TouchApi.h"
 
@@ -54,16 +55,24 @@ TEST_F(TouchApiTest, EachBindingCallsTheSystemFunctionAndPassesItsFailureOn) {
 
 // The main window registers for touch while it is created; the failure shows a box, and once
 // that is answered the window works without touch.
+// A translation file without the box's texts: caption and body each show their own id.
 TEST_F(TouchApiTest, MainWindowGoesOnWhenRegistrationFails) {
     bool boxShown = false;
-    std::thread answer(
-        [&] { boxShown = wintest::DismissMessageBox(GetCurrentProcessId(), 15000); });
+    std::wstring text;
+    std::wstring caption;
+    FileStringsActive = true;
+    std::thread answer([&] {
+        boxShown = wintest::DismissMessageBox(GetCurrentProcessId(), 15000, &text, &caption);
+    });
     AppState.instance = GetModuleHandleW(nullptr);
     RegisterMainWindowClass();
     const HWND window = CreateMainWindow();
     answer.join();
+    FileStringsActive = false;
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(boxShown) << "no box about the missing touch screen";
+    EXPECT_EQ(caption, L"str:60?");
+    EXPECT_EQ(text, L"\n\n1. str:61?\n\n2. str:62?\n\n3. str:63?\n\n");
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     PumpMessages(200);

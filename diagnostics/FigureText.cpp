@@ -95,7 +95,7 @@ std::u16string ContactText(const TextLookup& lookup, const ContactFigures& conta
 std::u16string RateText(const TextLookup& lookup, const ContactFigures& contact) {
     const std::optional<double> mean = contact.MeanRateHz();
     const std::optional<double> worst = contact.WorstRateHz();
-    if (!mean || !worst) {
+    if (!mean || !worst || contact.reports < kMinReportsForRate) {
         return {};
     }
     return Pattern(lookup, DiagText::Rate, {FormatFixed(*mean, 1), FormatFixed(*worst, 1)});

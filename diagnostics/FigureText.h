@@ -20,7 +20,7 @@ std::u16string VerdictText(const TextLookup& lookup, Verdict verdict);
 // "#7 at 400, 300 px (105.8, 79.4 mm)" and its flags that matter.
 std::u16string ContactText(const TextLookup& lookup, const ContactFigures& contact);
 std::u16string FlagsText(const TextLookup& lookup, uint32_t flags);
-// Empty when the contact has too few reports for a rate.
+// Empty while the contact has too few reports to judge its rate.
 std::u16string RateText(const TextLookup& lookup, const ContactFigures& contact);
 std::u16string SizeText(const TextLookup& lookup, const ContactFigures& contact);
 std::u16string JitterText(const TextLookup& lookup, double jitterMm);

@@ -120,8 +120,12 @@ std::u16string BuildSessionReport(const std::u16string& when, const SystemFacts&
     out.Item(Pattern(lookup, DiagText::BeyondTen, {FormatInteger(statistics.BeyondTableCount())}));
     // Every contact must keep the rate: one that does not fails the session.
     if (const std::optional<ContactFigures> witness = RateWitness(contacts, refresh)) {
-        out.Judged(u"#" + FormatInteger(witness->id) + u": " + RateText(lookup, *witness),
-                   BarText(lookup, Figure::Rate, refresh), JudgeRate(*witness, refresh));
+        // Appended piece by piece: GCC 12 warns falsely on u"#" + a temporary.
+        std::u16string figure(u"#");
+        figure += FormatInteger(witness->id);
+        figure += u": ";
+        figure += RateText(lookup, *witness);
+        out.Judged(figure, BarText(lookup, Figure::Rate, refresh), JudgeRate(*witness, refresh));
     } else {
         out.Item(Pattern(lookup, DiagText::Rate, {u"-", u"-"}) + u" " +
                  BarText(lookup, Figure::Rate, refresh) + u" " +

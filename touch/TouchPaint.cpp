@@ -10,6 +10,7 @@
 
 #include "app/AppState.h"
 #include "app/Gdi.h"
+#include "diagnostics/win32/TouchDiagnostics.h"
 #include "touch/TouchApi.h"
 
 namespace {
@@ -182,6 +183,7 @@ LRESULT HandleTouchMessage(HWND window, WPARAM wParam, LPARAM lParam) {
     const auto input = reinterpret_cast<HTOUCHINPUT>(lParam);
     std::unique_ptr<TOUCHINPUT[]> inputs(new (std::nothrow) TOUCHINPUT[count ? count : 1]);
     if (inputs && TouchApiGetInputInfo(input, count, inputs.get(), sizeof(TOUCHINPUT))) {
+        DiagnosticsFeedTouchInputs(window, inputs.get(), count);
         for (UINT i = 0; i < count; ++i) {
             const TOUCHINPUT& touch = inputs[i];
             if (touch.dwID == 0) {
@@ -232,6 +234,9 @@ void ComposeContactFrame(HDC target, int width, int height, const ContactTable& 
         }
         PaintCircle(contact, overDrawn);
         drawn[drawnCount++] = {contact.x, contact.y};
+    }
+    if (DiagnosticsReadoutOn()) {
+        DrawDiagnosticsReadout(compositionDC, width, height);
     }
     BitBlt(target, 0, 0, width, height, compositionDC, 0, 0, SRCCOPY);
 }

@@ -33,15 +33,13 @@ int64_t SampleClock::Stamp(uint32_t inputTimeMs, int64_t arrivalUs) {
     }
     started_ = true;
     lastStamp_ = stamp;
+    lastArrival_ = arrivalUs;
     return stamp;
 }
 
-int64_t SampleClock::Now(uint32_t tickMs, int64_t arrivalUs) const {
+int64_t SampleClock::Now(int64_t arrivalUs) const {
     if (!started_) {
         return 0;
     }
-    if (source_ == TimeSource::InputTime) {
-        return static_cast<int64_t>(static_cast<uint32_t>(tickMs - baseMs_)) * 1000;
-    }
-    return arrivalUs + arrivalOffset_;
+    return lastStamp_ + (arrivalUs - lastArrival_);
 }

@@ -15,8 +15,9 @@ class SampleClock {
   public:
     // inputTimeMs: the input's own time (0: none); arrivalUs: when its message was read.
     int64_t Stamp(uint32_t inputTimeMs, int64_t arrivalUs);
-    // Now in the same clock, from the system's millisecond tick and the arrival clock.
-    int64_t Now(uint32_t tickMs, int64_t arrivalUs) const;
+    // Now in the same clock: the latest stamp and the arrival time passed since. The input
+    // time's base is the system's, which need not be the base of any clock read here.
+    int64_t Now(int64_t arrivalUs) const;
     TimeSource Source() const { return source_; }
     bool Started() const { return started_; }
 
@@ -32,5 +33,6 @@ class SampleClock {
     uint32_t lastInputMs_ = 0;
     int64_t lastInputArrival_ = 0; // arrival when the input time last moved
     int64_t lastStamp_ = 0;
+    int64_t lastArrival_ = 0;
     int64_t arrivalOffset_ = 0; // added to arrival times once they are the source
 };

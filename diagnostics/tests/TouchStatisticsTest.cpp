@@ -415,8 +415,9 @@ TEST(SampleClock, InputTimeWhereItAdvancesElseArrival) {
         }
     }
     SampleClock clock;
-    clock.Stamp(1000, 0);
-    EXPECT_EQ(clock.Now(3500, 0), 2500000);
+    clock.Stamp(1000, 100);
+    clock.Stamp(1008, 8100);
+    EXPECT_EQ(clock.Now(2008100), 2008000);
 }
 
 TEST(InputLog, KeepsTheMostRecentInputsOldestFirst) {

@@ -59,7 +59,7 @@ int64_t ArrivalUs() {
 }
 
 int64_t NowUs() {
-    return Current().clock.Now(GetTickCount(), ArrivalUs());
+    return Current().clock.Now(ArrivalUs());
 }
 
 void EnsureScale(HWND window) {

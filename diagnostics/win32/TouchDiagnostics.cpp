@@ -31,6 +31,16 @@ std::optional<std::wstring> reportFolder;
 std::function<void(const std::wstring&)> reportOpener;
 std::vector<ReportSectionSource> reportSources;
 
+// What the readout shows of the system, read when it is switched on: the display query costs
+// more than a whole frame.
+struct DisplayFacts {
+    int width = 0;
+    int height = 0;
+    double refreshHz = 0;
+    int maxTouches = 0;
+};
+DisplayFacts displayFacts;
+
 // The readout's font, made again when the window's width changes.
 HFONT readoutFont = nullptr;
 int readoutFontWidth = -1;
@@ -105,22 +115,43 @@ const wchar_t* Wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
-void DrawLine(HDC dc, const ReadoutLine& line) {
+// Runs of one colour: most lines are a single run, drawn with one call.
+struct Run {
+    std::u16string text;
+    bool bad;
+};
+
+void DrawLine(HDC dc, const ReadoutLine& line, std::vector<Run>& runs) {
+    runs.clear();
+    for (const ReadoutSegment& s : line.segments) {
+        if (!runs.empty() && runs.back().bad == s.bad) {
+            runs.back().text += s.text;
+        } else {
+            runs.push_back({s.text, s.bad});
+        }
+    }
+    // Right-aligned lines end at x; the text alignment does the measuring for a single run.
+    const bool measure = runs.size() > 1;
     int x = line.x;
-    if (line.alignRight) {
-        for (const ReadoutSegment& s : line.segments) {
+    if (line.alignRight && measure) {
+        for (const Run& r : runs) {
             SIZE extent{};
-            GetTextExtentPoint32W(dc, Wide(s.text), static_cast<int>(s.text.size()), &extent);
+            GetTextExtentPoint32W(dc, Wide(r.text), static_cast<int>(r.text.size()), &extent);
             x -= extent.cx;
         }
     }
-    for (const ReadoutSegment& s : line.segments) {
-        SetTextColor(dc, s.bad ? kBadColour : kTextColour);
-        const int length = static_cast<int>(s.text.size());
-        ExtTextOutW(dc, x, line.y, 0, nullptr, Wide(s.text), length, nullptr);
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, Wide(s.text), length, &extent);
-        x += extent.cx;
+    const UINT align = line.alignRight && !measure ? TA_RIGHT : TA_LEFT;
+    SetTextAlign(dc, align | TA_TOP | TA_NOUPDATECP);
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const Run& r = runs[i];
+        SetTextColor(dc, r.bad ? kBadColour : kTextColour);
+        const int length = static_cast<int>(r.text.size());
+        ExtTextOutW(dc, x, line.y, 0, nullptr, Wide(r.text), length, nullptr);
+        if (i + 1 < runs.size()) {
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, Wide(r.text), length, &extent);
+            x += extent.cx;
+        }
     }
 }
 
@@ -222,6 +253,10 @@ void ToggleDiagnosticsReadout(HWND window) {
     readoutOn = !readoutOn;
     if (readoutOn) {
         EnsureScale(window);
+        const DEVMODEW mode = DisplayMode();
+        displayFacts = {static_cast<int>(mode.dmPelsWidth), static_cast<int>(mode.dmPelsHeight),
+                        static_cast<double>(mode.dmDisplayFrequency),
+                        GetSystemMetrics(SM_MAXIMUMTOUCHES)};
         SetTimer(window, kDiagnosticsTimerId, kDiagnosticsTimerMs, nullptr);
     } else {
         KillTimer(window, kDiagnosticsTimerId);
@@ -241,16 +276,15 @@ Readout CurrentDiagnosticsReadout(int width, int height) {
     Session& s = Current();
     const int64_t now = NowUs();
     s.statistics.Tick(now);
-    const DEVMODEW mode = DisplayMode();
     ReadoutContext context;
     context.width = width;
     context.height = height;
     context.lineHeight = readoutLineHeight;
     context.contactRadius = ContactRadius;
-    context.displayWidth = static_cast<int>(mode.dmPelsWidth);
-    context.displayHeight = static_cast<int>(mode.dmPelsHeight);
-    context.maxTouches = GetSystemMetrics(SM_MAXIMUMTOUCHES);
-    context.refreshHz = mode.dmDisplayFrequency;
+    context.displayWidth = displayFacts.width;
+    context.displayHeight = displayFacts.height;
+    context.maxTouches = displayFacts.maxTouches;
+    context.refreshHz = displayFacts.refreshHz;
     context.nowUs = now;
     return BuildReadout(s.statistics, context);
 }
@@ -261,9 +295,12 @@ void DrawDiagnosticsReadout(HDC dc, int width, int height) {
     ScopedSelect font(dc, readoutFont);
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColour = GetTextColor(dc);
+    const UINT oldAlign = GetTextAlign(dc);
+    std::vector<Run> runs;
     for (const ReadoutLine& line : readout.lines) {
-        DrawLine(dc, line);
+        DrawLine(dc, line, runs);
     }
+    SetTextAlign(dc, oldAlign);
     if (!readout.stuck.empty()) {
         ScopedGdiObject<HPEN> pen(CreatePen(PS_SOLID, kStuckRingWidth, kBadColour));
         ScopedSelect selectedPen(dc, pen.Get());

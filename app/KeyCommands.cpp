@@ -11,7 +11,8 @@ struct KeyDownStep {
 };
 
 // Esc, Enter and Backspace let the later tests run; every later step that fires ends them.
-constexpr std::array<KeyDownStep, 9> KeyDownSteps = {{
+// I and R come last, so that every earlier key keeps its meaning when held with them.
+constexpr std::array<KeyDownStep, 11> KeyDownSteps = {{
     {Vk::Escape, KeyCommand::Quit, false},
     {Vk::Return, KeyCommand::OpenMakerPage, false},
     {Vk::Back, KeyCommand::ScreenIndexBack, false},
@@ -21,6 +22,8 @@ constexpr std::array<KeyDownStep, 9> KeyDownSteps = {{
     {Vk::F11, KeyCommand::ToggleFullScreen, true},
     {Vk::D, KeyCommand::RemoveProgram, true},
     {Vk::C, KeyCommand::OpenTouchCalibration, true},
+    {Vk::I, KeyCommand::ToggleTouchReadout, true},
+    {Vk::R, KeyCommand::WriteTouchReport, true},
 }};
 
 } // namespace

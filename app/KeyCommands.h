@@ -11,7 +11,9 @@ inline constexpr int Return = 0x0D;
 inline constexpr int Escape = 0x1B;
 inline constexpr int C = 0x43;
 inline constexpr int D = 0x44;
+inline constexpr int I = 0x49;
 inline constexpr int L = 0x4C;
+inline constexpr int R = 0x52;
 inline constexpr int T = 0x54;
 inline constexpr int X = 0x58;
 inline constexpr int F1 = 0x70;
@@ -34,6 +36,8 @@ enum class KeyCommand {
     OpenTouchCalibration,
     StartSpeedTest,
     ShowLanguageMenu,
+    ToggleTouchReadout,
+    WriteTouchReport,
 };
 
 KeyPressClass ClassifyKeyDown(uint32_t lParam);

@@ -4,6 +4,7 @@
 #include "app/FullScreen.h"
 #include "app/KeyCommands.h"
 #include "app/WideText.h"
+#include "diagnostics/win32/TouchDiagnostics.h"
 #include "lang/LanguageMenu.h"
 #include "lang/StringLookup.h"
 #include "maint/SelfRemoval.h"
@@ -51,6 +52,12 @@ void RunCommand(KeyCommand command) {
     case KeyCommand::ExportTranslationTemplate:
         ExportTranslationTemplate();
         break;
+    case KeyCommand::ToggleTouchReadout:
+        ToggleDiagnosticsReadout(AppState.mainWindow);
+        break;
+    case KeyCommand::WriteTouchReport:
+        WriteDiagnosticsReport(AppState.mainWindow);
+        break;
     default:
         break;
     }
@@ -68,7 +75,10 @@ void OnCreate(HWND window) {
 }
 
 LRESULT OnPaint(HWND window) {
-    if (AnyContactActive(AppState.touchContacts)) {
+    // With the readout on, the touch picture stays after the last lift, so that the figures of
+    // the stroke just finished can be read.
+    if (AnyContactActive(AppState.touchContacts) ||
+        (DiagnosticsReadoutOn() && !AppState.speedTestRunning.load())) {
         return PaintContacts(window);
     }
     if (AppState.speedTestRunning.load()) {
@@ -141,6 +151,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_TOUCH:
         return HandleTouchMessage(window, wParam, lParam);
+    case WM_TIMER:
+        HandleDiagnosticsTimer(window, wParam);
+        return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }

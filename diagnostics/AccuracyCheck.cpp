@@ -125,13 +125,13 @@ std::u16string SignedFixed(double value, int decimals) {
 
 namespace {
 
-std::u16string Unit(const AccuracyCheck& check, TextLookup lookup) {
-    return TextOf(lookup, check.InMillimetres() ? CheckText::Millimetres : CheckText::Pixels);
+std::u16string Unit(const AccuracyCheck& check, CheckLookup lookup) {
+    return CheckTextOf(lookup, check.InMillimetres() ? CheckText::Millimetres : CheckText::Pixels);
 }
 
 // A client position in the check's unit, from the top-left corner.
 std::u16string Place(const AccuracyCheck& check, const PhysicalScale& scale, double x, double y,
-                     TextLookup lookup) {
+                     CheckLookup lookup) {
     if (check.InMillimetres()) {
         x = scale.ToMmX(x);
         y = scale.ToMmY(y);
@@ -141,55 +141,55 @@ std::u16string Place(const AccuracyCheck& check, const PhysicalScale& scale, dou
 
 } // namespace
 
-std::u16string AccuracySummaryLine(const AccuracyCheck& check, TextLookup lookup) {
+std::u16string AccuracySummaryLine(const AccuracyCheck& check, CheckLookup lookup) {
     using namespace CheckText;
     const AccuracySummary summary = check.Summary();
     const std::u16string unit = Unit(check, lookup);
-    return FormatPattern(TextOf(lookup, SummaryLine),
+    return FormatPattern(CheckTextOf(lookup, SummaryLine),
                          {FormatFixed(summary.largest, 1) + u" " + unit,
                           u"(" + SignedFixed(summary.meanDx, 1) + u", " +
                               SignedFixed(summary.meanDy, 1) + u") " + unit,
-                          TextOf(lookup, summary.pass ? Pass : Fail)});
+                          CheckTextOf(lookup, summary.pass ? Pass : Fail)});
 }
 
-ReportSection AccuracyReport(const AccuracyCheck& check, TextLookup lookup) {
+CheckSection AccuracyReport(const AccuracyCheck& check, CheckLookup lookup) {
     using namespace CheckText;
-    ReportSection section;
-    section.title = TextOf(lookup, AccuracyTitle);
+    CheckSection section;
+    section.title = CheckTextOf(lookup, AccuracyTitle);
     if (check.Targets().empty() || check.Landings().empty()) {
         return section;
     }
     const AccuracySummary summary = check.Summary();
     const std::u16string unit = Unit(check, lookup);
     if (!check.InMillimetres()) {
-        section.lines.push_back(TextOf(lookup, NoPhysicalSize));
+        section.lines.push_back(CheckTextOf(lookup, NoPhysicalSize));
     }
     if (!summary.complete) {
         section.lines.push_back(FormatPattern(
-            TextOf(lookup, TargetsTouched),
+            CheckTextOf(lookup, TargetsTouched),
             {FormatInteger(summary.landed), FormatInteger(AccuracyCheck::kTargetCount)}));
     }
     for (size_t i = 0; i < check.Landings().size(); ++i) {
         const AccuracyTarget& target = check.Targets()[i];
         const AccuracyLanding& landing = check.Landings()[i];
         section.lines.push_back(FormatPattern(
-            TextOf(lookup, TargetLine),
+            CheckTextOf(lookup, TargetLine),
             {FormatInteger(static_cast<long long>(i + 1)),
              Place(check, check.Scale(), target.x, target.y, lookup),
              Place(check, check.Scale(), landing.x, landing.y, lookup),
              u"(" + SignedFixed(landing.dx, 1) + u", " + SignedFixed(landing.dy, 1) + u") " + unit,
              FormatFixed(landing.offset, 1) + u" " + unit,
              FormatFixed(landing.bar, 1) + u" " + unit,
-             TextOf(lookup, landing.withinBar ? Pass : Fail)}));
+             CheckTextOf(lookup, landing.withinBar ? Pass : Fail)}));
     }
     if (summary.complete) {
         section.lines.push_back(AccuracySummaryLine(check, lookup));
         if (summary.suggestCalibration) {
-            section.lines.push_back(TextOf(lookup, SuggestCalibration));
+            section.lines.push_back(CheckTextOf(lookup, SuggestCalibration));
         }
     }
-    section.verdict = !summary.complete ? ReportSection::Verdict::NotRun
-                      : summary.pass    ? ReportSection::Verdict::Pass
-                                        : ReportSection::Verdict::Fail;
+    section.verdict = !summary.complete ? CheckSection::Verdict::NotRun
+                      : summary.pass    ? CheckSection::Verdict::Pass
+                                        : CheckSection::Verdict::Fail;
     return section;
 }

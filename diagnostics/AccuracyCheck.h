@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "diagnostics/PhysicalScale.h"
-#include "diagnostics/ReportSection.h"
+#include "diagnostics/CheckSection.h"
 #include "diagnostics/TouchSample.h"
 
 struct AccuracyTarget {
@@ -101,6 +101,6 @@ class AccuracyCheck {
 // A value with its sign always shown, for offsets: "+0.3", "-1.2", "0.0".
 std::u16string SignedFixed(double value, int decimals);
 // The summary line: largest offset, mean offset vector and PASS or FAIL.
-std::u16string AccuracySummaryLine(const AccuracyCheck& check, TextLookup lookup = LookupString);
+std::u16string AccuracySummaryLine(const AccuracyCheck& check, CheckLookup lookup = LookupString);
 // The report section: each target with its landing and offset, the summary and the verdict.
-ReportSection AccuracyReport(const AccuracyCheck& check, TextLookup lookup = LookupString);
+CheckSection AccuracyReport(const AccuracyCheck& check, CheckLookup lookup = LookupString);

@@ -142,37 +142,37 @@ std::vector<UntouchedCell> CoverageGrid::Untouched() const {
     return cells;
 }
 
-ReportSection CoverageReport(const CoverageGrid& grid, const std::u16string& pictureName,
-                             TextLookup lookup) {
+CheckSection CoverageReport(const CoverageGrid& grid, const std::u16string& pictureName,
+                            CheckLookup lookup) {
     using namespace CheckText;
-    ReportSection section;
-    section.title = TextOf(lookup, GridTitle);
+    CheckSection section;
+    section.title = CheckTextOf(lookup, GridTitle);
     if (grid.CellCount() == 0) {
         return section;
     }
-    const std::u16string unit = TextOf(lookup, grid.InMillimetres() ? Millimetres : Pixels);
+    const std::u16string unit = CheckTextOf(lookup, grid.InMillimetres() ? Millimetres : Pixels);
     const double band = grid.InMillimetres() ? CoverageGrid::kEdgeBandMm : grid.BandX();
     section.lines.push_back(FormatPattern(
-        TextOf(lookup, GridShape), {FormatInteger(grid.Columns()), FormatInteger(grid.Rows()),
-                                    FormatFixed(band, 1) + u" " + unit}));
+        CheckTextOf(lookup, GridShape), {FormatInteger(grid.Columns()), FormatInteger(grid.Rows()),
+                                         FormatFixed(band, 1) + u" " + unit}));
     if (const std::optional<int64_t> took = grid.CompletionUs()) {
-        section.lines.push_back(FormatPattern(TextOf(lookup, GridComplete),
+        section.lines.push_back(FormatPattern(CheckTextOf(lookup, GridComplete),
                                               {FormatInteger(grid.CellCount()), Seconds(*took)}));
     } else {
         section.lines.push_back(
-            FormatPattern(TextOf(lookup, CellsLeft),
+            FormatPattern(CheckTextOf(lookup, CellsLeft),
                           {FormatInteger(grid.CellsLeft()), FormatInteger(grid.CellCount())}));
     }
     // Rows and columns count from 1 for the reader.
     for (const UntouchedCell& cell : grid.Untouched()) {
         section.lines.push_back(
-            FormatPattern(TextOf(lookup, UntouchedLine),
+            FormatPattern(CheckTextOf(lookup, UntouchedLine),
                           {FormatInteger(cell.cell.row + 1), FormatInteger(cell.cell.column + 1),
                            FormatFixed(cell.x, 1) + u", " + FormatFixed(cell.y, 1) + u" " + unit}));
     }
     if (!pictureName.empty()) {
-        section.lines.push_back(FormatPattern(TextOf(lookup, GridPicture), {pictureName}));
+        section.lines.push_back(FormatPattern(CheckTextOf(lookup, GridPicture), {pictureName}));
     }
-    section.verdict = grid.Complete() ? ReportSection::Verdict::Pass : ReportSection::Verdict::Fail;
+    section.verdict = grid.Complete() ? CheckSection::Verdict::Pass : CheckSection::Verdict::Fail;
     return section;
 }

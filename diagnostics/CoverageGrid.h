@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "diagnostics/PhysicalScale.h"
-#include "diagnostics/ReportSection.h"
+#include "diagnostics/CheckSection.h"
 #include "diagnostics/TouchSample.h"
 
 struct GridCell {
@@ -103,5 +103,5 @@ class CoverageGrid {
 
 // The report section: shape, cells left or the completion time, and every untouched cell.
 // pictureName, when given, is the file the grid's picture was written to.
-ReportSection CoverageReport(const CoverageGrid& grid, const std::u16string& pictureName = {},
-                             TextLookup lookup = LookupString);
+CheckSection CoverageReport(const CoverageGrid& grid, const std::u16string& pictureName = {},
+                            CheckLookup lookup = LookupString);

@@ -101,14 +101,14 @@ int GhostWatch::SecondsLeft(int64_t nowUs) const {
     return static_cast<int>((left + 999'999) / 1'000'000);
 }
 
-ReportSection::Verdict GhostWatch::Verdict() const {
+CheckSection::Verdict GhostWatch::Verdict() const {
     if (phase_ != Phase::Finished) {
-        return ReportSection::Verdict::NotRun;
+        return CheckSection::Verdict::NotRun;
     }
     if (ghostCount_ > 0) {
-        return ReportSection::Verdict::Fail;
+        return CheckSection::Verdict::Fail;
     }
-    return endedEarly_ ? ReportSection::Verdict::NotRun : ReportSection::Verdict::Pass;
+    return endedEarly_ ? CheckSection::Verdict::NotRun : CheckSection::Verdict::Pass;
 }
 
 namespace {
@@ -119,36 +119,37 @@ std::u16string Seconds(int64_t us, int decimals) {
 
 } // namespace
 
-std::u16string GhostEventLine(size_t number, const GhostEvent& event, TextLookup lookup) {
+std::u16string GhostEventLine(size_t number, const GhostEvent& event, CheckLookup lookup) {
     using namespace CheckText;
-    return FormatPattern(TextOf(lookup, event.stillDown ? StillDown : GhostLine),
+    return FormatPattern(CheckTextOf(lookup, event.stillDown ? StillDown : GhostLine),
                          {FormatInteger(static_cast<long long>(number)),
                           Seconds(event.arrivedUs, 2), FormatInteger(event.id),
                           FormatFixed(event.x, 0) + u", " + FormatFixed(event.y, 0),
                           FormatInteger(event.lastedUs / 1000)});
 }
 
-std::vector<std::u16string> GhostResultLines(const GhostWatch& watch, TextLookup lookup) {
+std::vector<std::u16string> GhostResultLines(const GhostWatch& watch, CheckLookup lookup) {
     using namespace CheckText;
     std::vector<std::u16string> lines;
     // A full watch reads "30 s"; one ended early gives its tenths.
     const std::u16string watched = Seconds(watch.WatchedUs(), watch.EndedEarly() ? 1 : 0);
     if (watch.GhostCount() == 0) {
-        lines.push_back(FormatPattern(TextOf(lookup, NoGhosts), {watched}));
+        lines.push_back(FormatPattern(CheckTextOf(lookup, NoGhosts), {watched}));
     } else {
         lines.push_back(
-            FormatPattern(TextOf(lookup, GhostsSeen),
+            FormatPattern(CheckTextOf(lookup, GhostsSeen),
                           {FormatInteger(static_cast<long long>(watch.GhostCount())), watched}));
     }
     if (watch.EndedEarly()) {
-        lines.push_back(FormatPattern(TextOf(lookup, EndedEarly), {Seconds(watch.WatchedUs(), 1)}));
+        lines.push_back(
+            FormatPattern(CheckTextOf(lookup, EndedEarly), {Seconds(watch.WatchedUs(), 1)}));
     }
     return lines;
 }
 
-ReportSection GhostReport(const GhostWatch& watch, TextLookup lookup) {
-    ReportSection section;
-    section.title = TextOf(lookup, CheckText::WatchTitle);
+CheckSection GhostReport(const GhostWatch& watch, CheckLookup lookup) {
+    CheckSection section;
+    section.title = CheckTextOf(lookup, CheckText::WatchTitle);
     section.verdict = watch.Verdict();
     if (watch.State() != GhostWatch::Phase::Finished) {
         return section;

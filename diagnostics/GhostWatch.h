@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "diagnostics/ReportSection.h"
+#include "diagnostics/CheckSection.h"
 #include "diagnostics/TouchSample.h"
 
 struct GhostEvent {
@@ -54,7 +54,7 @@ class GhostWatch {
     // The marks stay after the end until the next contact arrives (or a new watch starts).
     bool MarksShown() const { return phase_ == Phase::Watching || marksShown_; }
     // Only a full watch that saw nothing passes; one ended early without ghosts has no verdict.
-    ReportSection::Verdict Verdict() const;
+    CheckSection::Verdict Verdict() const;
 
   private:
     struct Contact {
@@ -79,9 +79,9 @@ class GhostWatch {
 
 // "No ghost touches in 30 s" or how many, and "ended early" when so; for a finished watch.
 std::vector<std::u16string> GhostResultLines(const GhostWatch& watch,
-                                             TextLookup lookup = LookupString);
+                                             CheckLookup lookup = LookupString);
 // One ghost: its number (from 1), time, id, place and how long it lasted.
 std::u16string GhostEventLine(size_t number, const GhostEvent& event,
-                              TextLookup lookup = LookupString);
+                              CheckLookup lookup = LookupString);
 // The report section: the result and every kept ghost.
-ReportSection GhostReport(const GhostWatch& watch, TextLookup lookup = LookupString);
+CheckSection GhostReport(const GhostWatch& watch, CheckLookup lookup = LookupString);

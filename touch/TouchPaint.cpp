@@ -9,6 +9,7 @@
 
 #include "app/AppState.h"
 #include "app/Gdi.h"
+#include "diagnostics/win32/TouchDiagnostics.h"
 #include "touch/CircleChanges.h"
 #include "touch/TouchApi.h"
 
@@ -227,8 +228,11 @@ bool windowShowsTouchFrame = false;
 // frame while minimised, the drawing-speed test's worker, whatever asked for a full redraw). A
 // resize needs nothing here: it invalidates the whole window itself.
 bool FullFrameDue() {
-    return !windowShowsTouchFrame || AppState.speedTestRunning.load();
+    return !windowShowsTouchFrame || AppState.speedTestRunning.load() || DiagnosticsReadoutOn();
 }
+
+// The readout was drawn over the last composition: its pixels are not the touch picture's.
+bool compositionHasReadout = false;
 
 // Brings the composition bitmap to the picture of the table: the boxes of the circles that
 // changed are filled black and their circles drawn again, or the whole frame where the bitmap
@@ -248,6 +252,10 @@ bool UpdateComposition(HDC compatibleWith, int width, int height, const ContactT
         compositionHeight != height) {
         return false;
     }
+    const bool readout = DiagnosticsReadoutOn();
+    if (readout || compositionHasReadout) {
+        compositionCurrent = false;
+    }
     ScopedGdiObject<HBRUSH> black(CreateSolidBrush(RGB(0, 0, 0)));
     if (!compositionCurrent) {
         const RECT client{0, 0, width, height};
@@ -266,6 +274,10 @@ bool UpdateComposition(HDC compatibleWith, int width, int height, const ContactT
             SelectClipRgn(compositionDC, nullptr);
         }
     }
+    if (readout) {
+        DrawDiagnosticsReadout(compositionDC, width, height);
+    }
+    compositionHasReadout = readout;
     compositionCurrent = true;
     composedTable = table;
     return true;
@@ -302,6 +314,8 @@ LRESULT HandleTouchMessage(HWND window, WPARAM wParam, LPARAM lParam) {
     const bool read =
         inputs && TouchApiGetInputInfo(input, count, inputs.get(), sizeof(TOUCHINPUT));
     if (read) {
+        // Measured before the table drops any, so contacts beyond ten slots count too.
+        DiagnosticsFeedTouchInputs(window, inputs.get(), count);
         for (UINT i = 0; i < count; ++i) {
             const TOUCHINPUT& touch = inputs[i];
             if (touch.dwID == 0) {
@@ -377,6 +391,6 @@ LRESULT PaintContacts(HWND window) {
         return 1;
     }
     CopyRegion(paint.Get(), update.Get());
-    windowShowsTouchFrame = true;
+    windowShowsTouchFrame = !compositionHasReadout;
     return 1;
 }

@@ -64,6 +64,23 @@ TEST(KeyCommands, KeyDownSequenceTable) {
         {"D", {Vk::D}, false, kFirst, {K::RemoveProgram}, 0},
         {"D ends before C", {Vk::D, Vk::C}, false, kFirst, {K::RemoveProgram}, 0},
         {"C", {Vk::C}, false, kFirst, {K::OpenTouchCalibration}, 0},
+        {"I", {Vk::I}, false, kFirst, {K::ToggleTouchReadout}, 0},
+        {"R", {Vk::R}, false, kFirst, {K::WriteTouchReport}, 0},
+        {"C ends before I", {Vk::C, Vk::I}, false, kFirst, {K::OpenTouchCalibration}, 0},
+        {"F11 keeps its meaning with I held",
+         {Vk::I, Vk::F11},
+         false,
+         kFirst,
+         {K::ToggleFullScreen},
+         0},
+        {"I ends before R", {Vk::I, Vk::R}, false, kFirst, {K::ToggleTouchReadout}, 0},
+        {"I repeat acts once", {Vk::I}, false, kRepeat, {}, 0},
+        {"Esc does not end: R still runs",
+         {Vk::Escape, Vk::R},
+         false,
+         kFirst,
+         {K::Quit, K::WriteTouchReport},
+         0},
         {"Esc does not end: C still runs",
          {Vk::Escape, Vk::C},
          false,
@@ -112,8 +129,8 @@ TEST(KeyCommands, KeysAreAskedInTheirFixedOrder) {
         [](KeyCommand) {},
     };
     RunKeyDown(kFirst, handlers);
-    const std::vector<int> order = {Vk::Escape, Vk::Return, Vk::Back, Vk::F1, Vk::T,
-                                    Vk::X,      Vk::F11,    Vk::D,    Vk::C};
+    const std::vector<int> order = {Vk::Escape, Vk::Return, Vk::Back, Vk::F1, Vk::T, Vk::X,
+                                    Vk::F11,    Vk::D,      Vk::C,    Vk::I,  Vk::R};
     EXPECT_EQ(asked, order);
 }
 

@@ -213,8 +213,8 @@ TEST(AccuracyCheck, WithoutAPhysicalSizeItWorksInPixelsAtANominal96Dpi) {
     Touch(check, check.Targets()[2].x, check.Targets()[2].y + 9);
     EXPECT_FALSE(check.Landings()[2].withinBar);
 
-    const ReportSection report = AccuracyReport(check, CheckTestText);
-    EXPECT_EQ(report.verdict, ReportSection::Verdict::NotRun);
+    const CheckSection report = AccuracyReport(check, CheckTestText);
+    EXPECT_EQ(report.verdict, CheckSection::Verdict::NotRun);
     ASSERT_EQ(report.lines.size(), 5u);
     EXPECT_EQ(Narrow(report.lines[0]), "no size");
     EXPECT_EQ(Narrow(report.lines[1]), "3 of 13 targets");
@@ -224,13 +224,13 @@ TEST(AccuracyCheck, WithoutAPhysicalSizeItWorksInPixelsAtANominal96Dpi) {
 
 TEST(AccuracyCheck, ReportListsEveryTargetAndTheVerdict) {
     AccuracyCheck check = LaptopCheck();
-    EXPECT_EQ(AccuracyReport(check, CheckTestText).verdict, ReportSection::Verdict::NotRun);
+    EXPECT_EQ(AccuracyReport(check, CheckTestText).verdict, CheckSection::Verdict::NotRun);
     for (int i = 0; i < AccuracyCheck::kTargetCount; ++i) {
         TouchOff(check, 3, 0);
     }
-    const ReportSection report = AccuracyReport(check, CheckTestText);
+    const CheckSection report = AccuracyReport(check, CheckTestText);
     EXPECT_EQ(Narrow(report.title), "ACCURACY");
-    EXPECT_EQ(report.verdict, ReportSection::Verdict::Fail);
+    EXPECT_EQ(report.verdict, CheckSection::Verdict::Fail);
     ASSERT_EQ(report.lines.size(), 13u + 2u);
     EXPECT_EQ(Narrow(report.lines[0]),
               "t1 172.0, 97.0 mm -> 175.0, 97.0 mm d(+3.0, 0.0) mm 3.0 mm bar 1.0 mm FAIL");

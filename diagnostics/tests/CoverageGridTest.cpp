@@ -184,9 +184,9 @@ TEST(CoverageGrid, UntouchedCellsAreListedWithTheirCentresInMillimetresOrPixels)
     EXPECT_NEAR(left[1].x, 987.5 * 344.0 / 1920, 1e-9);
     EXPECT_NEAR(left[1].y, 540 * 194.0 / 1080, 1e-9);
 
-    const ReportSection report = CoverageReport(grid, u"grid.png", CheckTestText);
+    const CheckSection report = CoverageReport(grid, u"grid.png", CheckTestText);
     EXPECT_EQ(Narrow(report.title), "GRID");
-    EXPECT_EQ(report.verdict, ReportSection::Verdict::Fail);
+    EXPECT_EQ(report.verdict, CheckSection::Verdict::Fail);
     const std::vector<std::string> expected = {
         "36x21 band 3.5 mm",
         "left 2/756",
@@ -204,7 +204,7 @@ TEST(CoverageGrid, UntouchedCellsAreListedWithTheirCentresInMillimetresOrPixels)
     const std::vector<UntouchedCell> inPixels = pixels.Untouched();
     ASSERT_FALSE(inPixels.empty());
     EXPECT_DOUBLE_EQ(inPixels[0].x, 9.5); // the 19 px corner cell
-    const ReportSection pixelReport = CoverageReport(pixels, {}, CheckTestText);
+    const CheckSection pixelReport = CoverageReport(pixels, {}, CheckTestText);
     ASSERT_GE(pixelReport.lines.size(), 3u);
     EXPECT_EQ(Narrow(pixelReport.lines[0]), "37x21 band 19.0 px");
     EXPECT_EQ(Narrow(pixelReport.lines[2]), "untouched r1 c1 at 9.5, 9.5 px");
@@ -218,14 +218,14 @@ TEST(CoverageGrid, ReportOfACompleteGridPassesAndOfNoGridHasNoVerdict) {
         }
     }
     ASSERT_TRUE(grid.Complete());
-    const ReportSection report = CoverageReport(grid, {}, CheckTestText);
-    EXPECT_EQ(report.verdict, ReportSection::Verdict::Pass);
+    const CheckSection report = CoverageReport(grid, {}, CheckTestText);
+    EXPECT_EQ(report.verdict, CheckSection::Verdict::Pass);
     ASSERT_EQ(report.lines.size(), 2u);
     // The last cell, 98..100 x 98..100, is first reached at (98, 98).
     EXPECT_EQ(Narrow(report.lines[1]), "all " + std::to_string(grid.CellCount()) + " in 9.9 s");
 
-    const ReportSection none = CoverageReport(CoverageGrid(), {}, CheckTestText);
-    EXPECT_EQ(none.verdict, ReportSection::Verdict::NotRun);
+    const CheckSection none = CoverageReport(CoverageGrid(), {}, CheckTestText);
+    EXPECT_EQ(none.verdict, CheckSection::Verdict::NotRun);
     EXPECT_TRUE(none.lines.empty());
 }
 

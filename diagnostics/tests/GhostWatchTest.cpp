@@ -40,56 +40,56 @@ struct Scenario {
     std::vector<TouchSample> inputs;
     int64_t earlyEndUs; // 0: the countdown runs out
     std::vector<ExpectedGhost> ghosts;
-    ReportSection::Verdict verdict;
+    CheckSection::Verdict verdict;
 };
 
 TEST(GhostWatch, ScriptedRunsFindExactlyTheirGhosts) {
     const Scenario scenarios[] = {
-        {"quiet", {}, {}, 0, {}, ReportSection::Verdict::Pass},
+        {"quiet", {}, {}, 0, {}, CheckSection::Verdict::Pass},
         {"contacts down before the start are ignored while they stay and as they lift",
          {5, 6},
          {Input(kSecond, 5, kMove), Input(2 * kSecond, 6, kMove), Input(3 * kSecond, 5, kUp),
           Input(4 * kSecond, 6, kUp)},
          0,
          {},
-         ReportSection::Verdict::Pass},
+         CheckSection::Verdict::Pass},
         {"after its lift, the id of a contact down before counts again",
          {5},
          {Input(kSecond, 5, kUp), Input(8 * kSecond, 5, kDown), Input(9 * kSecond, 5, kUp)},
          0,
          {{5, 8 * kSecond, kSecond, false}},
-         ReportSection::Verdict::Fail},
+         CheckSection::Verdict::Fail},
         {"a ghost that lifts and returns is two events",
          {},
          {Input(2 * kSecond, 7, kDown), Input(2'300'000, 7, kMove), Input(2'500'000, 7, kUp),
           Input(4 * kSecond, 7, kDown), Input(4'100'000, 7, kUp)},
          0,
          {{7, 2 * kSecond, 500'000, false}, {7, 4 * kSecond, 100'000, false}},
-         ReportSection::Verdict::Fail},
+         CheckSection::Verdict::Fail},
         {"a ghost whose down was lost still counts; one still down lasts to the end",
          {},
          {Input(10 * kSecond, 9, kMove), Input(29 * kSecond, 11, kDown)},
          0,
          {{9, 10 * kSecond, 20 * kSecond, true}, {11, 29 * kSecond, kSecond, true}},
-         ReportSection::Verdict::Fail},
+         CheckSection::Verdict::Fail},
         {"inputs after the countdown are no ghosts",
          {},
          {Input(30 * kSecond, 3, kDown), Input(31 * kSecond, 3, kUp)},
          0,
          {},
-         ReportSection::Verdict::Pass},
+         CheckSection::Verdict::Pass},
         {"ended early without ghosts has no verdict",
          {},
          {},
          12 * kSecond,
          {},
-         ReportSection::Verdict::NotRun},
+         CheckSection::Verdict::NotRun},
         {"ended early with a ghost fails",
          {},
          {Input(3 * kSecond, 4, kDown)},
          12 * kSecond,
          {{4, 3 * kSecond, 9 * kSecond, true}},
-         ReportSection::Verdict::Fail},
+         CheckSection::Verdict::Fail},
     };
     for (const Scenario& s : scenarios) {
         SCOPED_TRACE(s.name);
@@ -175,7 +175,7 @@ TEST(GhostWatch, EveryGhostIsCountedButOnlyTheFirstAreKept) {
 
 TEST(GhostWatch, ReportListsTheResultAndEachGhost) {
     GhostWatch watch;
-    EXPECT_EQ(GhostReport(watch, CheckTestText).verdict, ReportSection::Verdict::NotRun);
+    EXPECT_EQ(GhostReport(watch, CheckTestText).verdict, CheckSection::Verdict::NotRun);
     EXPECT_TRUE(GhostReport(watch, CheckTestText).lines.empty());
 
     watch.Start(kStart, {});
@@ -183,9 +183,9 @@ TEST(GhostWatch, ReportListsTheResultAndEachGhost) {
     watch.Feed(Input(2'750'000, 7, kUp));
     watch.Feed(Input(5 * kSecond, 9, kDown, 10, 20));
     watch.EndEarly(kStart + 6'500'000);
-    const ReportSection report = GhostReport(watch, CheckTestText);
+    const CheckSection report = GhostReport(watch, CheckTestText);
     EXPECT_EQ(Narrow(report.title), "WATCH");
-    EXPECT_EQ(report.verdict, ReportSection::Verdict::Fail);
+    EXPECT_EQ(report.verdict, CheckSection::Verdict::Fail);
     const std::vector<std::string> expected = {
         "2 ghosts in 6.5 s",
         "early at 6.5 s",
@@ -200,8 +200,8 @@ TEST(GhostWatch, ReportListsTheResultAndEachGhost) {
     GhostWatch quiet;
     quiet.Start(kStart, {});
     quiet.Advance(kStart + 30 * kSecond);
-    const ReportSection pass = GhostReport(quiet, CheckTestText);
-    EXPECT_EQ(pass.verdict, ReportSection::Verdict::Pass);
+    const CheckSection pass = GhostReport(quiet, CheckTestText);
+    EXPECT_EQ(pass.verdict, CheckSection::Verdict::Pass);
     ASSERT_EQ(pass.lines.size(), 1u);
     EXPECT_EQ(Narrow(pass.lines[0]), "none in 30 s");
 }

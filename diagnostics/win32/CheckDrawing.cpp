@@ -77,13 +77,13 @@ int DrawShadowed(HDC dc, const std::u16string& text, RECT rect, UINT format, COL
 constexpr UINT kCentred = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
 constexpr const char16_t* kGap = u"     ";
 
-std::u16string UnitText(bool millimetres, TextLookup lookup) {
-    return TextOf(lookup, millimetres ? CheckText::Millimetres : CheckText::Pixels);
+std::u16string UnitText(bool millimetres, CheckLookup lookup) {
+    return CheckTextOf(lookup, millimetres ? CheckText::Millimetres : CheckText::Pixels);
 }
 
 } // namespace
 
-void DrawCoverageGrid(HDC dc, int width, int height, const CoverageGrid& grid, TextLookup lookup) {
+void DrawCoverageGrid(HDC dc, int width, int height, const CoverageGrid& grid, CheckLookup lookup) {
     using namespace CheckText;
     const std::vector<int>& xs = grid.ColumnEdges();
     const std::vector<int>& ys = grid.RowEdges();
@@ -156,14 +156,14 @@ void DrawCoverageGrid(HDC dc, int width, int height, const CoverageGrid& grid, T
 
     std::u16string line;
     if (const std::optional<int64_t> took = grid.CompletionUs()) {
-        line = FormatPattern(TextOf(lookup, GridComplete),
+        line = FormatPattern(CheckTextOf(lookup, GridComplete),
                              {FormatInteger(grid.CellCount()),
                               FormatFixed(static_cast<double>(*took) / 1e6, 1)}) +
-               kGap + TextOf(lookup, GridLeave);
+               kGap + CheckTextOf(lookup, GridLeave);
     } else {
-        line = FormatPattern(TextOf(lookup, CellsLeft),
+        line = FormatPattern(CheckTextOf(lookup, CellsLeft),
                              {FormatInteger(grid.CellsLeft()), FormatInteger(grid.CellCount())}) +
-               kGap + TextOf(lookup, GridLeave) + kGap + TextOf(lookup, StrokeSlowly);
+               kGap + CheckTextOf(lookup, GridLeave) + kGap + CheckTextOf(lookup, StrokeSlowly);
     }
     const int textHeight = TextHeight(width);
     ScopedSelect selected(dc, FontOf(textHeight));
@@ -176,7 +176,7 @@ RECT GhostCountdownRect(int width, int height) {
 }
 
 void DrawGhostWatch(HDC dc, int width, int height, const GhostWatch& watch, int64_t nowUs,
-                    TextLookup lookup) {
+                    CheckLookup lookup) {
     using namespace CheckText;
     Fill(dc, RECT{0, 0, width, height}, CheckColour::Background);
     const int textHeight = TextHeight(width);
@@ -188,13 +188,13 @@ void DrawGhostWatch(HDC dc, int width, int height, const GhostWatch& watch, int6
     if (watch.State() == GhostWatch::Phase::Watching) {
         {
             ScopedSelect selected(dc, large);
-            listTop += DrawShadowed(dc, TextOf(lookup, HandsOff),
+            listTop += DrawShadowed(dc, CheckTextOf(lookup, HandsOff),
                                     RECT{margin, margin, width - margin, height}, kCentred,
                                     CheckColour::Text);
         }
         {
             ScopedSelect selected(dc, font);
-            listTop += DrawShadowed(dc, TextOf(lookup, WatchEndEarly),
+            listTop += DrawShadowed(dc, CheckTextOf(lookup, WatchEndEarly),
                                     RECT{margin, listTop + textHeight / 2, width - margin, height},
                                     kCentred, CheckColour::Text) +
                        textHeight / 2;
@@ -290,7 +290,7 @@ void DrawArrow(HDC dc, double x0, double y0, double x1, double y1, COLORREF colo
 } // namespace
 
 void DrawAccuracyCheck(HDC dc, int width, int height, const AccuracyCheck& check,
-                       TextLookup lookup) {
+                       CheckLookup lookup) {
     using namespace CheckText;
     Fill(dc, RECT{0, 0, width, height}, CheckColour::Background);
     const int textHeight = TextHeight(width);
@@ -308,16 +308,16 @@ void DrawAccuracyCheck(HDC dc, int width, int height, const AccuracyCheck& check
         const int y = static_cast<int>(target.y);
         DrawCrosshair(dc, x, y, arm, CheckColour::Crosshair);
         std::vector<std::pair<std::u16string, COLORREF>> lines;
-        lines.push_back({FormatPattern(TextOf(lookup, TargetPrompt),
+        lines.push_back({FormatPattern(CheckTextOf(lookup, TargetPrompt),
                                        {FormatInteger(check.Current() + 1),
                                         FormatInteger(AccuracyCheck::kTargetCount)}) +
-                             kGap + TextOf(lookup, AccuracyLeave),
+                             kGap + CheckTextOf(lookup, AccuracyLeave),
                          CheckColour::Text});
         if (check.LastRefused()) {
-            lines.push_back({TextOf(lookup, TooFar), CheckColour::BeyondBar});
+            lines.push_back({CheckTextOf(lookup, TooFar), CheckColour::BeyondBar});
         }
         if (!check.InMillimetres()) {
-            lines.push_back({TextOf(lookup, NoPhysicalSize), CheckColour::Text});
+            lines.push_back({CheckTextOf(lookup, NoPhysicalSize), CheckColour::Text});
         }
         // The lines stand at the top unless the target is there; then they move to the middle.
         int top = margin;
@@ -359,16 +359,16 @@ void DrawAccuracyCheck(HDC dc, int width, int height, const AccuracyCheck& check
                         RECT{margin, top, width - margin, height}, kCentred,
                         summary.pass ? CheckColour::WithinBar : CheckColour::BeyondBar);
     if (summary.suggestCalibration) {
-        top += DrawShadowed(dc, TextOf(lookup, SuggestCalibration),
+        top += DrawShadowed(dc, CheckTextOf(lookup, SuggestCalibration),
                             RECT{margin, top, width - margin, height}, kCentred, CheckColour::Text);
     }
     if (!check.InMillimetres()) {
-        DrawShadowed(dc, TextOf(lookup, NoPhysicalSize), RECT{margin, top, width - margin, height},
-                     kCentred, CheckColour::Text);
+        DrawShadowed(dc, CheckTextOf(lookup, NoPhysicalSize),
+                     RECT{margin, top, width - margin, height}, kCentred, CheckColour::Text);
     }
 }
 
-bool WriteCoverageGridPng(const std::wstring& path, const CoverageGrid& grid, TextLookup lookup) {
+bool WriteCoverageGridPng(const std::wstring& path, const CoverageGrid& grid, CheckLookup lookup) {
     const int width = grid.Width();
     const int height = grid.Height();
     if (width <= 0 || height <= 0) {

@@ -28,18 +28,18 @@ inline constexpr COLORREF BeyondBar = RGB(255, 50, 50);
 
 // Dark cells, the touched ones green, grid lines, a dot per kept report and the top line.
 void DrawCoverageGrid(HDC dc, int width, int height, const CoverageGrid& grid,
-                      TextLookup lookup = LookupString);
+                      CheckLookup lookup = LookupString);
 
 // The countdown in large digits while the watch runs; the result once it ended; the marks and
 // the list of ghosts while the watch shows them.
 void DrawGhostWatch(HDC dc, int width, int height, const GhostWatch& watch, int64_t nowUs,
-                    TextLookup lookup = LookupString);
+                    CheckLookup lookup = LookupString);
 // Where the countdown's digits stand.
 RECT GhostCountdownRect(int width, int height);
 
 // One crosshair target at a time, then every target with its landing and the summary.
 void DrawAccuracyCheck(HDC dc, int width, int height, const AccuracyCheck& check,
-                       TextLookup lookup = LookupString);
+                       CheckLookup lookup = LookupString);
 // Length of a crosshair's arm from its centre, in pixels.
 int CrosshairArm(int width);
 // Offsets are drawn this many times their length.
@@ -47,4 +47,4 @@ inline constexpr int kArrowScale = 10;
 
 // The grid as DrawCoverageGrid shows it, at the grid's own size, written as a PNG file.
 bool WriteCoverageGridPng(const std::wstring& path, const CoverageGrid& grid,
-                          TextLookup lookup = LookupString);
+                          CheckLookup lookup = LookupString);

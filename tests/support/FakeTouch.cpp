@@ -56,6 +56,31 @@ TOUCHINPUT Up(DWORD id, LONG screenX, LONG screenY) {
     return Make(id, screenX, screenY, TOUCHEVENTF_UP);
 }
 
+// ---- For the touch diagnostics.
+
+TOUCHINPUT WithTime(TOUCHINPUT input, DWORD timeMs) {
+    input.dwTime = timeMs;
+    return input;
+}
+
+TOUCHINPUT WithContactSize(TOUCHINPUT input, DWORD width, DWORD height) {
+    input.cxContact = width;
+    input.cyContact = height;
+    input.dwMask |= TOUCHINPUTMASKF_CONTACTAREA;
+    return input;
+}
+
+TOUCHINPUT WithFlags(TOUCHINPUT input, DWORD flags) {
+    input.dwFlags |= flags;
+    return input;
+}
+
+TOUCHINPUT WithPosition(TOUCHINPUT input, LONG x100, LONG y100) {
+    input.x = x100;
+    input.y = y100;
+    return input;
+}
+
 LRESULT SendTouch(HWND window, const std::vector<TOUCHINPUT>& inputs) {
     const auto handle = reinterpret_cast<HTOUCHINPUT>(nextHandle++);
     pending[handle] = inputs;

@@ -25,6 +25,16 @@ TOUCHINPUT Down(DWORD id, LONG screenX, LONG screenY);
 TOUCHINPUT Move(DWORD id, LONG screenX, LONG screenY);
 TOUCHINPUT Up(DWORD id, LONG screenX, LONG screenY);
 
+// ---- For the touch diagnostics: the fields the plain inputs above leave at zero.
+// The system's input time in milliseconds (dwTime).
+TOUCHINPUT WithTime(TOUCHINPUT input, DWORD timeMs);
+// Contact size in hundredths of a pixel, with TOUCHINPUTMASKF_CONTACTAREA set.
+TOUCHINPUT WithContactSize(TOUCHINPUT input, DWORD width, DWORD height);
+// Extra TOUCHEVENTF_* bits (primary, palm, pen).
+TOUCHINPUT WithFlags(TOUCHINPUT input, DWORD flags);
+// A position in hundredths of a pixel, for positions between whole pixels.
+TOUCHINPUT WithPosition(TOUCHINPUT input, LONG x100, LONG y100);
+
 // Sends one WM_TOUCH message carrying these inputs (positions in screen pixels) and
 // returns the window procedure's result.
 LRESULT SendTouch(HWND window, const std::vector<TOUCHINPUT>& inputs);

@@ -7,7 +7,7 @@
 
 #include "lang/StringLookup.h"
 
-struct ReportSection {
+struct CheckSection {
     enum class Verdict { Pass, Fail, NotRun };
 
     std::u16string title;
@@ -16,10 +16,10 @@ struct ReportSection {
 };
 
 // Where the checks take their texts from; tests pass a table of known texts instead.
-using TextLookup = const char16_t* (*)(StringId);
+using CheckLookup = const char16_t* (*)(StringId);
 
 // The text of the id, empty when the lookup has none.
-inline const char16_t* TextOf(TextLookup lookup, StringId id) {
+inline const char16_t* CheckTextOf(CheckLookup lookup, StringId id) {
     const char16_t* text = lookup != nullptr ? lookup(id) : nullptr;
     return text != nullptr ? text : u"";
 }

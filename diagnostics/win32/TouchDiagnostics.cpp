@@ -1,0 +1,412 @@
+#include "diagnostics/win32/TouchDiagnostics.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <string>
+#include <utility>
+
+#include "app/Gdi.h"
+#include "diagnostics/InputLog.h"
+#include "diagnostics/SampleClock.h"
+#include "diagnostics/TextPattern.h"
+#include "diagnostics/win32/SystemFacts.h"
+#include "lang/LanguageArchive.h"
+#include "lang/StringLookup.h"
+#include "touch/ContactTable.h"
+
+namespace {
+
+struct Session {
+    TouchStatistics statistics;
+    InputLog log;
+    SampleClock clock;
+    bool scaleMeasured = false;
+};
+
+Session* session = nullptr; // made on first use: the input ring is large once filled
+bool readoutOn = false;
+std::optional<PhysicalScale> fixedScale;
+std::optional<std::wstring> reportFolder;
+std::function<void(const std::wstring&)> reportOpener;
+std::vector<ReportSectionSource> reportSources;
+
+// What the readout shows of the system, read when it is switched on: the display query costs
+// more than a whole frame.
+struct DisplayFacts {
+    int width = 0;
+    int height = 0;
+    double refreshHz = 0;
+    int maxTouches = 0;
+};
+DisplayFacts displayFacts;
+
+// The readout's font, made again when the window's width changes.
+HFONT readoutFont = nullptr;
+int readoutFontWidth = -1;
+int readoutLineHeight = 16;
+
+constexpr COLORREF kTextColour = RGB(235, 235, 235);
+constexpr COLORREF kBadColour = RGB(255, 70, 70);
+constexpr int kStuckRingWidth = 4;
+
+Session& Current() {
+    if (!session) {
+        session = new Session;
+    }
+    return *session;
+}
+
+int64_t ArrivalUs() {
+    static LARGE_INTEGER frequency{};
+    if (!frequency.QuadPart) {
+        QueryPerformanceFrequency(&frequency);
+    }
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    return static_cast<int64_t>(static_cast<double>(counter.QuadPart) * 1e6 /
+                                static_cast<double>(frequency.QuadPart));
+}
+
+int64_t NowUs() {
+    return Current().clock.Now(ArrivalUs());
+}
+
+void EnsureScale(HWND window) {
+    Session& s = Current();
+    if (fixedScale) {
+        s.statistics.SetScale(*fixedScale);
+    } else if (!s.scaleMeasured) {
+        s.statistics.SetScale(MeasurePhysicalScale(window));
+        s.scaleMeasured = true;
+    }
+    const RECT monitor = WindowMonitorRect(window);
+    s.statistics.SetScreenSize(monitor.right - monitor.left, monitor.bottom - monitor.top);
+}
+
+DEVMODEW DisplayMode() {
+    DEVMODEW mode{};
+    mode.dmSize = sizeof(mode);
+    EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
+    return mode;
+}
+
+void PrepareFont(HDC dc, int width) {
+    if (readoutFont && width == readoutFontWidth) {
+        return;
+    }
+    if (readoutFont) {
+        DeleteObject(readoutFont);
+    }
+    LOGFONTW font{};
+    // 15 pixels at 1280 wide, in proportion elsewhere, never below 12.
+    font.lfHeight = -std::max(12, width * 15 / 1280);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyW(font.lfFaceName, L"Arial");
+    readoutFont = CreateFontIndirectW(&font);
+    readoutFontWidth = width;
+    TEXTMETRICW metrics{};
+    ScopedSelect selected(dc, readoutFont);
+    readoutLineHeight = GetTextMetricsW(dc, &metrics) ? metrics.tmHeight : 16;
+}
+
+const wchar_t* Wide(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+// Runs of one colour: most lines are a single run, drawn with one call.
+struct Run {
+    std::u16string text;
+    bool bad;
+};
+
+void DrawLine(HDC dc, const ReadoutLine& line, std::vector<Run>& runs) {
+    runs.clear();
+    for (const ReadoutSegment& s : line.segments) {
+        if (!runs.empty() && runs.back().bad == s.bad) {
+            runs.back().text += s.text;
+        } else {
+            runs.push_back({s.text, s.bad});
+        }
+    }
+    // Right-aligned lines end at x; the text alignment does the measuring for a single run.
+    const bool measure = runs.size() > 1;
+    int x = line.x;
+    if (line.alignRight && measure) {
+        for (const Run& r : runs) {
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, Wide(r.text), static_cast<int>(r.text.size()), &extent);
+            x -= extent.cx;
+        }
+    }
+    const UINT align = line.alignRight && !measure ? TA_RIGHT : TA_LEFT;
+    SetTextAlign(dc, align | TA_TOP | TA_NOUPDATECP);
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const Run& r = runs[i];
+        SetTextColor(dc, r.bad ? kBadColour : kTextColour);
+        const int length = static_cast<int>(r.text.size());
+        ExtTextOutW(dc, x, line.y, 0, nullptr, Wide(r.text), length, nullptr);
+        if (i + 1 < runs.size()) {
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, Wide(r.text), length, &extent);
+            x += extent.cx;
+        }
+    }
+}
+
+std::wstring TimeStampForName(const SYSTEMTIME& t) {
+    wchar_t text[32];
+    wsprintfW(text, L"%04d-%02d-%02d %02d%02d%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+              t.wSecond);
+    return text;
+}
+
+std::u16string TimeStampForText(const SYSTEMTIME& t) {
+    wchar_t text[32];
+    wsprintfW(text, L"%04d-%02d-%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+              t.wSecond);
+    return std::u16string(reinterpret_cast<const char16_t*>(text));
+}
+
+std::optional<std::wstring> ReportFolder() {
+    if (reportFolder) {
+        return *reportFolder;
+    }
+    wchar_t documents[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents))) {
+        return std::nullopt;
+    }
+    const std::wstring folder = std::wstring(documents) + L"\\Quillfern";
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        return std::nullopt;
+    }
+    return folder;
+}
+
+// Creates the file anew (never over an existing one) and writes all bytes.
+bool WriteNewFile(const std::wstring& path, const std::string& bytes) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    const bool ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size();
+    CloseHandle(file);
+    if (!ok) {
+        DeleteFileW(path.c_str());
+    }
+    return ok;
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void ShowReportFailure(HWND window, const std::wstring& what) {
+    const std::u16string text = FormatPattern(
+        LookupString(35), {std::u16string(reinterpret_cast<const char16_t*>(what.c_str()))});
+    const char16_t* caption = LookupString(60);
+    MessageBoxW(window, Wide(text), caption ? reinterpret_cast<const wchar_t*>(caption) : L"",
+                MB_OK | MB_ICONERROR);
+}
+
+} // namespace
+
+void DiagnosticsFeedTouchInputs(HWND window, const TOUCHINPUT* inputs, UINT count) {
+    Session& s = Current();
+    EnsureScale(window);
+    const RECT monitor = WindowMonitorRect(window);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    const int64_t arrival = ArrivalUs();
+    for (UINT i = 0; i < count; ++i) {
+        const TOUCHINPUT& in = inputs[i];
+        TouchSample sample;
+        sample.timeUs = s.clock.Stamp(in.dwTime, arrival);
+        sample.id = in.dwID;
+        sample.flags = in.dwFlags;
+        // Hundredths of a screen pixel; millimetres count from the monitor's corner.
+        const double x = in.x / 100.0;
+        const double y = in.y / 100.0;
+        sample.screenX = x - monitor.left;
+        sample.screenY = y - monitor.top;
+        sample.clientX = x - origin.x;
+        sample.clientY = y - origin.y;
+        if (in.dwMask & TOUCHINPUTMASKF_CONTACTAREA) {
+            sample.widthPx = in.cxContact / 100.0;
+            sample.heightPx = in.cyContact / 100.0;
+        }
+        s.log.Add(sample);
+        s.statistics.Add(sample);
+    }
+}
+
+bool DiagnosticsReadoutOn() {
+    return readoutOn;
+}
+
+void ToggleDiagnosticsReadout(HWND window) {
+    readoutOn = !readoutOn;
+    if (readoutOn) {
+        EnsureScale(window);
+        const DEVMODEW mode = DisplayMode();
+        displayFacts = {static_cast<int>(mode.dmPelsWidth), static_cast<int>(mode.dmPelsHeight),
+                        static_cast<double>(mode.dmDisplayFrequency),
+                        GetSystemMetrics(SM_MAXIMUMTOUCHES)};
+        SetTimer(window, kDiagnosticsTimerId, kDiagnosticsTimerMs, nullptr);
+    } else {
+        KillTimer(window, kDiagnosticsTimerId);
+    }
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void HandleDiagnosticsTimer(HWND window, UINT_PTR timerId) {
+    if (timerId != kDiagnosticsTimerId || !readoutOn) {
+        return;
+    }
+    Current().statistics.Tick(NowUs());
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+Readout CurrentDiagnosticsReadout(int width, int height) {
+    Session& s = Current();
+    const int64_t now = NowUs();
+    s.statistics.Tick(now);
+    ReadoutContext context;
+    context.width = width;
+    context.height = height;
+    context.lineHeight = readoutLineHeight;
+    context.contactRadius = ContactRadius;
+    context.displayWidth = displayFacts.width;
+    context.displayHeight = displayFacts.height;
+    context.maxTouches = displayFacts.maxTouches;
+    context.refreshHz = displayFacts.refreshHz;
+    context.nowUs = now;
+    return BuildReadout(s.statistics, context);
+}
+
+void DrawDiagnosticsReadout(HDC dc, int width, int height) {
+    PrepareFont(dc, width);
+    const Readout readout = CurrentDiagnosticsReadout(width, height);
+    ScopedSelect font(dc, readoutFont);
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour = GetTextColor(dc);
+    const UINT oldAlign = GetTextAlign(dc);
+    std::vector<Run> runs;
+    for (const ReadoutLine& line : readout.lines) {
+        DrawLine(dc, line, runs);
+    }
+    SetTextAlign(dc, oldAlign);
+    if (!readout.stuck.empty()) {
+        ScopedGdiObject<HPEN> pen(CreatePen(PS_SOLID, kStuckRingWidth, kBadColour));
+        ScopedSelect selectedPen(dc, pen.Get());
+        ScopedSelect hollow(dc, GetStockObject(NULL_BRUSH));
+        const int r = ContactRadius + kStuckRingWidth;
+        for (const Readout::Mark& m : readout.stuck) {
+            Ellipse(dc, m.x - r, m.y - r, m.x + r, m.y + r);
+        }
+    }
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+}
+
+SystemFacts GatherSystemFacts(HWND window) {
+    Session& s = Current();
+    EnsureScale(window);
+    const DEVMODEW mode = DisplayMode();
+    SystemFacts facts;
+    facts.program = NeutralStrings[0] ? std::u16string(NeutralStrings[0]) : u"Quillfern";
+    const std::wstring version = WindowsVersionText();
+    facts.windowsVersion = std::u16string(version.begin(), version.end());
+    facts.displayWidth = static_cast<int>(mode.dmPelsWidth);
+    facts.displayHeight = static_cast<int>(mode.dmPelsHeight);
+    facts.refreshHz = static_cast<int>(mode.dmDisplayFrequency);
+    facts.scale = s.statistics.Scale();
+    facts.digitizerFlags = static_cast<uint32_t>(GetSystemMetrics(SM_DIGITIZER));
+    facts.maxTouches = GetSystemMetrics(SM_MAXIMUMTOUCHES);
+    facts.timeSource = s.clock.Source();
+    facts.inputsSeen = s.log.Total();
+    facts.inputsKept = s.log.Size();
+    return facts;
+}
+
+std::optional<std::wstring> WriteDiagnosticsReport(HWND window) {
+    Session& s = Current();
+    s.statistics.Tick(NowUs());
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    const std::optional<std::wstring> folder = ReportFolder();
+    if (!folder) {
+        ShowReportFailure(window, reportFolder.value_or(L"Documents\\Quillfern"));
+        return std::nullopt;
+    }
+    const std::wstring stem = *folder + L"\\Quillfern report " + TimeStampForName(now);
+    std::wstring text;
+    std::wstring csv;
+    for (int n = 1; n < 1000; ++n) {
+        const std::wstring suffix = n == 1 ? L"" : L" (" + std::to_wstring(n) + L")";
+        text = stem + suffix + L".txt";
+        csv = stem + suffix + L" inputs.csv";
+        if (!Exists(text) && !Exists(csv)) {
+            break;
+        }
+    }
+    std::vector<ReportSection> extra;
+    for (const ReportSectionSource& source : reportSources) {
+        for (ReportSection& section : source()) {
+            extra.push_back(std::move(section));
+        }
+    }
+    const std::u16string report =
+        BuildSessionReport(TimeStampForText(now), GatherSystemFacts(window), s.statistics, extra);
+    if (!WriteNewFile(text, ToUtf8File(report))) {
+        ShowReportFailure(window, text);
+        return std::nullopt;
+    }
+    if (!WriteNewFile(csv, s.log.Csv())) {
+        DeleteFileW(text.c_str());
+        ShowReportFailure(window, csv);
+        return std::nullopt;
+    }
+    if (reportOpener) {
+        reportOpener(text);
+    } else {
+        ShellExecuteW(window, L"open", text.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    }
+    return text;
+}
+
+void AddDiagnosticsReportSource(ReportSectionSource source) {
+    reportSources.push_back(std::move(source));
+}
+
+const TouchStatistics& DiagnosticsStatistics() {
+    return Current().statistics;
+}
+
+PhysicalScale DiagnosticsScale() {
+    return Current().statistics.Scale();
+}
+
+void SetDiagnosticsScale(std::optional<PhysicalScale> scale) {
+    fixedScale = scale;
+    Current().scaleMeasured = false;
+    Current().statistics.SetScale(scale.value_or(PhysicalScale{}));
+}
+
+void SetDiagnosticsReportFolder(std::optional<std::wstring> folder) {
+    reportFolder = std::move(folder);
+}
+
+void SetDiagnosticsReportOpener(std::function<void(const std::wstring&)> opener) {
+    reportOpener = std::move(opener);
+}
+
+void ResetDiagnostics() {
+    delete session;
+    session = nullptr;
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The Win32 side of the touch diagnostics: feeds the portable statistics from WM_TOUCH, draws
+// the readout into the touch picture, gathers what the system says about itself and writes the
+// session report. Everything runs on the window's thread.
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "diagnostics/PhysicalScale.h"
+#include "diagnostics/Readout.h"
+#include "diagnostics/SessionReport.h"
+#include "diagnostics/TouchStatistics.h"
+
+// Hands the inputs of one WM_TOUCH message to the diagnostics, before the contact table sees
+// them, so that contacts beyond the table's ten slots are measured too.
+void DiagnosticsFeedTouchInputs(HWND window, const TOUCHINPUT* inputs, UINT count);
+
+// The readout: off at start, not stored. While it is on the window shows the touch picture
+// with the readout, also without contacts, and a timer repaints it so stuck contacts show.
+bool DiagnosticsReadoutOn();
+void ToggleDiagnosticsReadout(HWND window);
+inline constexpr UINT_PTR kDiagnosticsTimerId = 0x5146;
+inline constexpr UINT kDiagnosticsTimerMs = 500;
+void HandleDiagnosticsTimer(HWND window, UINT_PTR timerId);
+
+// Draws the readout over a composed touch frame of this size.
+void DrawDiagnosticsReadout(HDC dc, int width, int height);
+// What DrawDiagnosticsReadout would draw now, as lines of text.
+Readout CurrentDiagnosticsReadout(int width, int height);
+
+// Writes the report and the CSV of inputs and opens the report; a message box says when they
+// can't be written. Returns the report's path, or nothing on failure.
+std::optional<std::wstring> WriteDiagnosticsReport(HWND window);
+
+// Later checks add report sections of their own; each source is asked when a report is made.
+using ReportSectionSource = std::function<std::vector<ReportSection>()>;
+void AddDiagnosticsReportSource(ReportSectionSource source);
+
+const TouchStatistics& DiagnosticsStatistics();
+PhysicalScale DiagnosticsScale();
+SystemFacts GatherSystemFacts(HWND window);
+
+// For test programs and benchmarks: a fixed scale in place of the monitor's (an unknown one
+// measures again), the report's folder in place of Documents\Quillfern, what opens the report
+// in place of the shell, and a fresh session.
+void SetDiagnosticsScale(std::optional<PhysicalScale> scale);
+void SetDiagnosticsReportFolder(std::optional<std::wstring> folder);
+void SetDiagnosticsReportOpener(std::function<void(const std::wstring& path)> opener);
+void ResetDiagnostics();

@@ -141,7 +141,7 @@ TEST_F(RealArchive, ReferenceLanguageStrings) {
         {47, u"By touching and testing all touchscreen areas with one or more fingers"},
         {48, u"you can ensure that the touchscreen has no errors."},
         {49, u">> "},
-        {50, u"[I] Touch figures / [R] Report"},
+        {50, u"[I] Touch figures / [R] Report / [G] Grid / [H] Ghost watch / [A] Accuracy"},
         {51, u"[F11] Full screen on / off"},
         {52, u"Use the [D] key to uninstall / remove the program "},
         {53, u"[ESC]=Exit / [L]=Sprache / Language "},
@@ -165,10 +165,12 @@ TEST_F(RealArchive, ReferenceLanguageStrings) {
     }
     ASSERT_NE(LanguageStrings[1][54], nullptr);
     EXPECT_NE(LanguageStrings[1][54][0], 0);
-    // The touch figures' texts: 100..127 and 30..39, every one with words.
+    // The diagnostics' texts: the touch figures (100..127, 30..39), the coverage grid and ghost
+    // watch (74..89) and the accuracy check (93..98, 65..69), every one with words.
     int figures = 0;
     for (int id = 0; id < kStringSlots; ++id) {
-        if ((id >= 100 && id <= 127) || (id >= 30 && id <= 39)) {
+        if ((id >= 100 && id <= 127) || (id >= 30 && id <= 39) || (id >= 74 && id <= 89) ||
+            (id >= 93 && id <= 98) || (id >= 65 && id <= 69)) {
             ASSERT_NE(LanguageStrings[1][id], nullptr) << id;
             EXPECT_NE(LanguageStrings[1][id][0], 0) << id;
             ++figures;
@@ -179,7 +181,7 @@ TEST_F(RealArchive, ReferenceLanguageStrings) {
     for (int id = 0; id < kStringSlots; ++id) {
         set += LanguageStrings[1][id] != nullptr;
     }
-    // The table above, 54 and the touch figures.
+    // The table above, 54 and the diagnostics' texts.
     EXPECT_EQ(set, static_cast<int>(std::size(entries)) + 1 + figures);
     EXPECT_EQ(ReferenceSectionText.rfind(u"\nTranslatorName=", 0), 0u);
     EXPECT_NE(ReferenceSectionText.find(u"\r\n[Info] \r\n90=Info \r\n"), std::u16string::npos);

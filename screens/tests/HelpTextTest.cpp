@@ -191,7 +191,7 @@ TEST_F(ShippedTexts, EnglishHelpText) {
               u"By touching and testing all touchscreen areas with one or more fingers\r\n"
               u"you can ensure that the touchscreen has no errors.\r\n"
               u">> \r\n"
-              u"[I] Touch figures / [R] Report\r\n"
+              u"[I] Touch figures / [R] Report / [G] Grid / [H] Ghost watch / [A] Accuracy\r\n"
               u"[F11] Full screen on / off\r\n\r\n"
               u"Use the [D] key to uninstall / remove the program \r\n\r\n"
               u"[ESC]=Exit / [L]=Sprache / Language \r\n\r\n"

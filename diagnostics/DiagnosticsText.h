@@ -52,4 +52,6 @@ inline constexpr int32_t StuckCount = 36;   // "stuck contacts %1"
 inline constexpr int32_t ArrivalTime = 37;  // "the arrival time (QueryPerformanceCounter)"
 inline constexpr int32_t LinearityBar = 38; // "<= %1 mm, <= %2 mm within %3 mm of an edge"
 inline constexpr int32_t NoDigitizer = 39;  // "no touch digitizer reported"
+// Shared with the accuracy check: the millimetre unit as the language writes it.
+inline constexpr int32_t MillimetreUnit = 97;
 } // namespace DiagText

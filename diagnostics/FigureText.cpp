@@ -20,6 +20,12 @@ std::u16string Pattern(const TextLookup& lookup, int32_t id,
     return FormatPattern(pattern.c_str(), values);
 }
 
+// " mm" as the language writes it; lookups without the unit (tests) keep "mm".
+std::u16string Mm(const TextLookup& lookup) {
+    const std::u16string unit = TextOf(lookup, DiagText::MillimetreUnit);
+    return u" " + (unit.empty() ? std::u16string(u"mm") : unit);
+}
+
 } // namespace
 
 std::u16string BarText(const TextLookup& lookup, Figure figure, double refreshHz) {
@@ -33,7 +39,7 @@ std::u16string BarText(const TextLookup& lookup, Figure figure, double refreshHz
               FormatFixed(Bar::kMaxRateHz, 0) + u" Hz";
         break;
     case Figure::Jitter:
-        bar = u"\u2264 " + FormatFixed(Bar::kMaxJitterMm, 1) + u" mm";
+        bar = u"\u2264 " + FormatFixed(Bar::kMaxJitterMm, 1) + Mm(lookup);
         break;
     case Figure::Straightness:
         bar = Pattern(lookup, DiagText::LinearityBar,
@@ -41,7 +47,7 @@ std::u16string BarText(const TextLookup& lookup, Figure figure, double refreshHz
                        FormatFixed(kEdgeBandMm, 1)});
         break;
     case Figure::Separation:
-        bar = u"\u2264 " + FormatFixed(Bar::kSeparationMm, 0) + u" mm";
+        bar = u"\u2264 " + FormatFixed(Bar::kSeparationMm, 0) + Mm(lookup);
         break;
     case Figure::Stuck:
         bar = u"0";
@@ -83,7 +89,7 @@ std::u16string ContactText(const TextLookup& lookup, const ContactFigures& conta
                                   FormatFixed(contact.clientY, 0)});
     if (contact.positionMm) {
         out += u" (" + FormatFixed(contact.positionMm->x, 1) + u", " +
-               FormatFixed(contact.positionMm->y, 1) + u" mm)";
+               FormatFixed(contact.positionMm->y, 1) + Mm(lookup) + u")";
     }
     const std::u16string flags = FlagsText(lookup, contact.flags);
     if (!flags.empty()) {

@@ -152,9 +152,9 @@ TEST(LzariEncoder, CompressesTheArchiveText) {
     ASSERT_TRUE(in);
     const Bytes text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const Bytes block = EncodeLzari(text.data(), text.size());
-    // About 24 % with a greedy parse alone and 23 % with the cost-driven one; 27 % means the
-    // match finder lost sight of part of the window.
-    EXPECT_LT(block.size() * 100, text.size() * 27);
+    // 28.4 % with the cost-driven parse since the diagnostics' texts joined (more scripts, fewer
+    // repeats; it was 23 % before); 31 % means the match finder lost sight of part of the window.
+    EXPECT_LT(block.size() * 100, text.size() * 31);
 }
 
 } // namespace

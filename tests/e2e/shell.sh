@@ -11,6 +11,20 @@ geometry() { # prints "x y w h" of the X window
         /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'
 }
 
+# Waits up to 10 s for the window's geometry to pass the test given as arguments (on a busy
+# machine Wine may take longer than a fixed pause to move the window); leaves x y w h set.
+await_geometry() {
+    local i
+    for i in $(seq 1 50); do
+        read -r x y w h < <(geometry "$window")
+        "$@" && return 0
+        sleep 0.2
+    done
+    return 1
+}
+is_frame() { [ "$w" -lt 800 ] && [ "$w" -gt 700 ] && [ "$h" -lt 600 ] && [ "$h" -gt 500 ]; }
+is_full() { [ "$w" -ge "$screen_w" ] && [ "$h" -ge "$screen_h" ]; }
+
 read -r screen_w screen_h < <(xdpyinfo | awk '/dimensions:/{split($2, d, "x"); print d[1], d[2]}')
 
 wine "$exe" &
@@ -31,18 +45,16 @@ echo "full screen: $x $y $w $h (screen ${screen_w}x${screen_h})"
 
 xdotool windowfocus "$window" >/dev/null 2>&1; sleep 0.5
 xdotool key F11
-sleep 1
 window=$(xdotool search --limit 1 --name '^Quillfern$')
-read -r x y w h < <(geometry "$window")
+await_geometry is_frame
 echo "after F11: $x $y $w $h"
-[ "$w" -lt 800 ] && [ "$w" -gt 700 ] && [ "$h" -lt 600 ] && [ "$h" -gt 500 ] || fail "F11 gave no 800 x 600 frame"
+is_frame || fail "F11 gave no 800 x 600 frame"
 
 xdotool windowfocus "$window" >/dev/null 2>&1; sleep 0.5
 xdotool key F11
-sleep 1
-read -r x y w h < <(geometry "$window")
+await_geometry is_full
 echo "after F11 again: $x $y $w $h"
-[ "$w" -ge "$screen_w" ] && [ "$h" -ge "$screen_h" ] || fail "F11 again did not restore full screen"
+is_full || fail "F11 again did not restore full screen"
 
 xdotool windowfocus "$window" >/dev/null 2>&1; sleep 0.5
 xdotool key Escape

@@ -235,8 +235,9 @@ bool FullFrameDue() {
 bool compositionHasReadout = false;
 
 // Brings the composition bitmap to the picture of the table: the boxes of the circles that
-// changed are filled black and their circles drawn again, or the whole frame where the bitmap
-// does not hold a touch picture of this size. False when there is no bitmap of this size.
+// changed, and where the readout over it changed, are filled black and their circles and
+// readout drawn again, or the whole frame where the bitmap does not hold a touch picture of
+// this size. False when there is no bitmap of this size.
 bool UpdateComposition(HDC compatibleWith, int width, int height, const ContactTable& table) {
     // An empty client area (a minimised window) shows nothing. A bitmap of no size would be the
     // 1 x 1 monochrome one, and circles first made then would stay monochrome.
@@ -253,29 +254,38 @@ bool UpdateComposition(HDC compatibleWith, int width, int height, const ContactT
         return false;
     }
     const bool readout = DiagnosticsReadoutOn();
-    if (readout || compositionHasReadout) {
-        compositionCurrent = false;
-    }
+    // Drawn now, or to be taken away.
+    const bool readoutChanges = readout || compositionHasReadout;
     ScopedGdiObject<HBRUSH> black(CreateSolidBrush(RGB(0, 0, 0)));
     if (!compositionCurrent) {
         const RECT client{0, 0, width, height};
         FillRect(compositionDC, &client, black.Get());
         PaintCircles(table, compatibleWith, nullptr);
+        if (readoutChanges) {
+            DrawDiagnosticsReadout(compositionDC, width, height);
+        }
     } else {
         const CircleBoxes changed = ChangedCircleBoxes(composedTable, table);
-        if (changed.count) {
-            ScopedGdiObject<HRGN> area(BoxesRegion(changed));
+        if (changed.count || readoutChanges) {
+            ScopedGdiObject<HRGN> area(changed.count ? BoxesRegion(changed)
+                                                     : CreateRectRgn(0, 0, 0, 0));
             if (!area) {
                 return false;
             }
-            FillRgn(compositionDC, area.Get(), black.Get());
-            SelectClipRgn(compositionDC, area.Get());
-            PaintCircles(table, compatibleWith, area.Get());
-            SelectClipRgn(compositionDC, nullptr);
+            if (readoutChanges) {
+                AddDiagnosticsReadoutChanges(compositionDC, width, height, area.Get());
+            }
+            RECT bounds{};
+            if (GetRgnBox(area.Get(), &bounds) != NULLREGION) {
+                FillRgn(compositionDC, area.Get(), black.Get());
+                SelectClipRgn(compositionDC, area.Get());
+                PaintCircles(table, compatibleWith, area.Get());
+                if (readoutChanges) {
+                    DrawDiagnosticsReadout(compositionDC, width, height, area.Get());
+                }
+                SelectClipRgn(compositionDC, nullptr);
+            }
         }
-    }
-    if (readout) {
-        DrawDiagnosticsReadout(compositionDC, width, height);
     }
     compositionHasReadout = readout;
     compositionCurrent = true;

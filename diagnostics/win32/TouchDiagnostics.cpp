@@ -10,6 +10,7 @@
 #include "diagnostics/InputLog.h"
 #include "diagnostics/SampleClock.h"
 #include "diagnostics/TextPattern.h"
+#include "diagnostics/win32/ReadoutDrawing.h"
 #include "diagnostics/win32/SystemFacts.h"
 #include "lang/LanguageArchive.h"
 #include "lang/StringLookup.h"
@@ -41,14 +42,27 @@ struct DisplayFacts {
 };
 DisplayFacts displayFacts;
 
-// The readout's font, made again when the window's width changes.
-HFONT readoutFont = nullptr;
-int readoutFontWidth = -1;
+ReadoutPainter painter;
 int readoutLineHeight = 16;
+std::function<int64_t()> arrivalClock;
 
-constexpr COLORREF kTextColour = RGB(235, 235, 235);
-constexpr COLORREF kBadColour = RGB(255, 70, 70);
-constexpr int kStuckRingWidth = 4;
+// The readout drawn is built again when anything but time changed its figures, and at least
+// every kReadoutRefreshUs for those that change with time alone (a stuck contact's silence, a
+// rest's end): no figure is older than that, which is faster than anyone reads them. Building
+// it costs a good part of a frame.
+constexpr int64_t kReadoutRefreshUs = 100000;
+uint64_t figuresChanged = 0; // counts inputs, resets, new scales and display facts
+struct DueReadout {
+    Readout readout;
+    uint64_t serial = 0;
+    uint64_t figures = 0;
+    int width = -1;
+    int height = -1;
+    int lineHeight = -1;
+    int64_t builtUs = 0;
+    bool valid = false;
+};
+DueReadout due;
 
 Session& Current() {
     if (!session) {
@@ -58,6 +72,9 @@ Session& Current() {
 }
 
 int64_t ArrivalUs() {
+    if (arrivalClock) {
+        return arrivalClock();
+    }
     static LARGE_INTEGER frequency{};
     if (!frequency.QuadPart) {
         QueryPerformanceFrequency(&frequency);
@@ -72,7 +89,9 @@ int64_t NowUs() {
     return Current().clock.Now(ArrivalUs());
 }
 
-void EnsureScale(HWND window) {
+// Returns the window's monitor rectangle: under Wine each monitor query costs about a tenth of
+// a touch frame.
+RECT EnsureScale(HWND window) {
     Session& s = Current();
     if (fixedScale) {
         s.statistics.SetScale(*fixedScale);
@@ -82,6 +101,7 @@ void EnsureScale(HWND window) {
     }
     const RECT monitor = WindowMonitorRect(window);
     s.statistics.SetScreenSize(monitor.right - monitor.left, monitor.bottom - monitor.top);
+    return monitor;
 }
 
 DEVMODEW DisplayMode() {
@@ -91,67 +111,35 @@ DEVMODEW DisplayMode() {
     return mode;
 }
 
-void PrepareFont(HDC dc, int width) {
-    if (readoutFont && width == readoutFontWidth) {
-        return;
-    }
-    if (readoutFont) {
-        DeleteObject(readoutFont);
-    }
-    LOGFONTW font{};
-    // 15 pixels at 1280 wide, in proportion elsewhere, never below 12.
-    font.lfHeight = -std::max(12, width * 15 / 1280);
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;
-    lstrcpyW(font.lfFaceName, L"Arial");
-    readoutFont = CreateFontIndirectW(&font);
-    readoutFontWidth = width;
-    TEXTMETRICW metrics{};
-    ScopedSelect selected(dc, readoutFont);
-    readoutLineHeight = GetTextMetricsW(dc, &metrics) ? metrics.tmHeight : 16;
-}
-
 const wchar_t* Wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
-// Runs of one colour: most lines are a single run, drawn with one call.
-struct Run {
-    std::u16string text;
-    bool bad;
-};
+// The readout to draw now, and its serial for the painter.
+const DueReadout& ReadoutDue(HDC dc, int width, int height) {
+    readoutLineHeight = painter.PrepareFont(dc, width);
+    const int64_t now = ArrivalUs();
+    if (!due.valid || due.figures != figuresChanged || due.width != width || due.height != height ||
+        due.lineHeight != readoutLineHeight || now - due.builtUs >= kReadoutRefreshUs ||
+        now < due.builtUs) {
+        due.readout = CurrentDiagnosticsReadout(width, height);
+        ++due.serial;
+        due.figures = figuresChanged;
+        due.width = width;
+        due.height = height;
+        due.lineHeight = readoutLineHeight;
+        due.builtUs = now;
+        due.valid = true;
+    }
+    return due;
+}
 
-void DrawLine(HDC dc, const ReadoutLine& line, std::vector<Run>& runs) {
-    runs.clear();
-    for (const ReadoutSegment& s : line.segments) {
-        if (!runs.empty() && runs.back().bad == s.bad) {
-            runs.back().text += s.text;
-        } else {
-            runs.push_back({s.text, s.bad});
-        }
-    }
-    // Right-aligned lines end at x; the text alignment does the measuring for a single run.
-    const bool measure = runs.size() > 1;
-    int x = line.x;
-    if (line.alignRight && measure) {
-        for (const Run& r : runs) {
-            SIZE extent{};
-            GetTextExtentPoint32W(dc, Wide(r.text), static_cast<int>(r.text.size()), &extent);
-            x -= extent.cx;
-        }
-    }
-    const UINT align = line.alignRight && !measure ? TA_RIGHT : TA_LEFT;
-    SetTextAlign(dc, align | TA_TOP | TA_NOUPDATECP);
-    for (size_t i = 0; i < runs.size(); ++i) {
-        const Run& r = runs[i];
-        SetTextColor(dc, r.bad ? kBadColour : kTextColour);
-        const int length = static_cast<int>(r.text.size());
-        ExtTextOutW(dc, x, line.y, 0, nullptr, Wide(r.text), length, nullptr);
-        if (i + 1 < runs.size()) {
-            SIZE extent{};
-            GetTextExtentPoint32W(dc, Wide(r.text), length, &extent);
-            x += extent.cx;
-        }
+void PrepareReadout(HDC dc, int width, int height) {
+    if (readoutOn) {
+        const DueReadout& readout = ReadoutDue(dc, width, height);
+        painter.Prepare(dc, readout.readout, readout.serial);
+    } else {
+        painter.PrepareNothing();
     }
 }
 
@@ -218,11 +206,11 @@ void ShowReportFailure(HWND window, const std::wstring& what) {
 
 void DiagnosticsFeedTouchInputs(HWND window, const TOUCHINPUT* inputs, UINT count) {
     Session& s = Current();
-    EnsureScale(window);
-    const RECT monitor = WindowMonitorRect(window);
+    const RECT monitor = EnsureScale(window);
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
     const int64_t arrival = ArrivalUs();
+    ++figuresChanged;
     for (UINT i = 0; i < count; ++i) {
         const TOUCHINPUT& in = inputs[i];
         TouchSample sample;
@@ -251,6 +239,7 @@ bool DiagnosticsReadoutOn() {
 
 void ToggleDiagnosticsReadout(HWND window) {
     readoutOn = !readoutOn;
+    ++figuresChanged;
     if (readoutOn) {
         EnsureScale(window);
         const DEVMODEW mode = DisplayMode();
@@ -289,29 +278,14 @@ Readout CurrentDiagnosticsReadout(int width, int height) {
     return BuildReadout(s.statistics, context);
 }
 
-void DrawDiagnosticsReadout(HDC dc, int width, int height) {
-    PrepareFont(dc, width);
-    const Readout readout = CurrentDiagnosticsReadout(width, height);
-    ScopedSelect font(dc, readoutFont);
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
-    const COLORREF oldColour = GetTextColor(dc);
-    const UINT oldAlign = GetTextAlign(dc);
-    std::vector<Run> runs;
-    for (const ReadoutLine& line : readout.lines) {
-        DrawLine(dc, line, runs);
-    }
-    SetTextAlign(dc, oldAlign);
-    if (!readout.stuck.empty()) {
-        ScopedGdiObject<HPEN> pen(CreatePen(PS_SOLID, kStuckRingWidth, kBadColour));
-        ScopedSelect selectedPen(dc, pen.Get());
-        ScopedSelect hollow(dc, GetStockObject(NULL_BRUSH));
-        const int r = ContactRadius + kStuckRingWidth;
-        for (const Readout::Mark& m : readout.stuck) {
-            Ellipse(dc, m.x - r, m.y - r, m.x + r, m.y + r);
-        }
-    }
-    SetTextColor(dc, oldColour);
-    SetBkMode(dc, oldMode);
+void AddDiagnosticsReadoutChanges(HDC dc, int width, int height, HRGN area) {
+    PrepareReadout(dc, width, height);
+    painter.AddChanges(area);
+}
+
+void DrawDiagnosticsReadout(HDC dc, int width, int height, HRGN area) {
+    PrepareReadout(dc, width, height);
+    painter.Draw(dc, area);
 }
 
 SystemFacts GatherSystemFacts(HWND window) {
@@ -394,6 +368,7 @@ PhysicalScale DiagnosticsScale() {
 
 void SetDiagnosticsScale(std::optional<PhysicalScale> scale) {
     fixedScale = scale;
+    ++figuresChanged;
     Current().scaleMeasured = false;
     Current().statistics.SetScale(scale.value_or(PhysicalScale{}));
 }
@@ -409,4 +384,10 @@ void SetDiagnosticsReportOpener(std::function<void(const std::wstring&)> opener)
 void ResetDiagnostics() {
     delete session;
     session = nullptr;
+    ++figuresChanged;
+}
+
+void SetDiagnosticsClock(std::function<int64_t()> arrivalUs) {
+    arrivalClock = std::move(arrivalUs);
+    ++figuresChanged;
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -27,9 +28,13 @@ inline constexpr UINT_PTR kDiagnosticsTimerId = 0x5146;
 inline constexpr UINT kDiagnosticsTimerMs = 500;
 void HandleDiagnosticsTimer(HWND window, UINT_PTR timerId);
 
-// Draws the readout over a composed touch frame of this size.
-void DrawDiagnosticsReadout(HDC dc, int width, int height);
-// What DrawDiagnosticsReadout would draw now, as lines of text.
+// The readout over a composed touch frame of this size, kept so that a frame changes only
+// where the readout did. A frame composed afresh gets all of it (area nullptr). Else the changes
+// are added to the area to compose again (all of the readout drawn last when it is now off),
+// and after that area is composed the readout is drawn there, clipped to it by the caller.
+void AddDiagnosticsReadoutChanges(HDC dc, int width, int height, HRGN area);
+void DrawDiagnosticsReadout(HDC dc, int width, int height, HRGN area = nullptr);
+// The readout's lines built now; what is drawn is at most 100 ms older where only time moved.
 Readout CurrentDiagnosticsReadout(int width, int height);
 
 // Writes the report and the CSV of inputs and opens the report; a message box says when they
@@ -51,3 +56,6 @@ void SetDiagnosticsScale(std::optional<PhysicalScale> scale);
 void SetDiagnosticsReportFolder(std::optional<std::wstring> folder);
 void SetDiagnosticsReportOpener(std::function<void(const std::wstring& path)> opener);
 void ResetDiagnostics();
+// For test programs: microseconds of a clock of their own in place of QueryPerformanceCounter
+// (nullptr: the counter again), for inputs' arrival times and the readout's age.
+void SetDiagnosticsClock(std::function<int64_t()> arrivalUs);

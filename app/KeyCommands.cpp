@@ -11,8 +11,9 @@ struct KeyDownStep {
 };
 
 // Esc, Enter and Backspace let the later tests run; every later step that fires ends them.
-// I and R come last, so that every earlier key keeps its meaning when held with them.
-constexpr std::array<KeyDownStep, 11> KeyDownSteps = {{
+// The diagnostics' keys come last, so that every earlier key keeps its meaning when held with
+// them.
+constexpr std::array<KeyDownStep, 14> KeyDownSteps = {{
     {Vk::Escape, KeyCommand::Quit, false},
     {Vk::Return, KeyCommand::OpenMakerPage, false},
     {Vk::Back, KeyCommand::ScreenIndexBack, false},
@@ -24,6 +25,9 @@ constexpr std::array<KeyDownStep, 11> KeyDownSteps = {{
     {Vk::C, KeyCommand::OpenTouchCalibration, true},
     {Vk::I, KeyCommand::ToggleTouchReadout, true},
     {Vk::R, KeyCommand::WriteTouchReport, true},
+    {Vk::G, KeyCommand::CoverageGridKey, true},
+    {Vk::H, KeyCommand::GhostWatchKey, true},
+    {Vk::A, KeyCommand::AccuracyCheckKey, true},
 }};
 
 } // namespace

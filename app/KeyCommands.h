@@ -9,8 +9,11 @@ namespace Vk {
 inline constexpr int Back = 0x08;
 inline constexpr int Return = 0x0D;
 inline constexpr int Escape = 0x1B;
+inline constexpr int A = 0x41;
 inline constexpr int C = 0x43;
 inline constexpr int D = 0x44;
+inline constexpr int G = 0x47;
+inline constexpr int H = 0x48;
 inline constexpr int I = 0x49;
 inline constexpr int L = 0x4C;
 inline constexpr int R = 0x52;
@@ -38,6 +41,9 @@ enum class KeyCommand {
     ShowLanguageMenu,
     ToggleTouchReadout,
     WriteTouchReport,
+    CoverageGridKey,
+    GhostWatchKey,
+    AccuracyCheckKey,
 };
 
 KeyPressClass ClassifyKeyDown(uint32_t lParam);

@@ -4,6 +4,7 @@
 #include "app/FullScreen.h"
 #include "app/KeyCommands.h"
 #include "app/WideText.h"
+#include "diagnostics/win32/GuidedChecks.h"
 #include "diagnostics/win32/TouchDiagnostics.h"
 #include "lang/LanguageMenu.h"
 #include "lang/StringLookup.h"
@@ -58,6 +59,15 @@ void RunCommand(KeyCommand command) {
     case KeyCommand::WriteTouchReport:
         WriteDiagnosticsReport(AppState.mainWindow);
         break;
+    case KeyCommand::CoverageGridKey:
+        PressCoverageGridKey(AppState.mainWindow);
+        break;
+    case KeyCommand::GhostWatchKey:
+        PressGhostWatchKey(AppState.mainWindow);
+        break;
+    case KeyCommand::AccuracyCheckKey:
+        PressAccuracyCheckKey(AppState.mainWindow);
+        break;
     default:
         break;
     }
@@ -75,6 +85,10 @@ void OnCreate(HWND window) {
 }
 
 LRESULT OnPaint(HWND window) {
+    // A guided check owns the window's pixels, contacts or not.
+    if (ShownGuidedCheck() != GuidedCheck::None) {
+        return PaintGuidedCheck(window);
+    }
     // With the readout on, the touch picture stays after the last lift, so that the figures of
     // the stroke just finished can be read.
     if (AnyContactActive(AppState.touchContacts) ||
@@ -128,6 +142,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnCreate(window);
         return 0;
     case WM_SIZE:
+        GuidedChecksClientResized(window);
         InvalidateRect(window, nullptr, FALSE);
         return 0;
     case WM_PAINT:
@@ -153,6 +168,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return HandleTouchMessage(window, wParam, lParam);
     case WM_TIMER:
         HandleDiagnosticsTimer(window, wParam);
+        HandleGuidedChecksTimer(window, wParam);
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);

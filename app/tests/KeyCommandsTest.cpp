@@ -75,6 +75,31 @@ TEST(KeyCommands, KeyDownSequenceTable) {
          0},
         {"I ends before R", {Vk::I, Vk::R}, false, kFirst, {K::ToggleTouchReadout}, 0},
         {"I repeat acts once", {Vk::I}, false, kRepeat, {}, 0},
+        {"G", {Vk::G}, false, kFirst, {K::CoverageGridKey}, 0},
+        {"H", {Vk::H}, false, kFirst, {K::GhostWatchKey}, 0},
+        {"A", {Vk::A}, false, kFirst, {K::AccuracyCheckKey}, 0},
+        {"R ends before G", {Vk::R, Vk::G}, false, kFirst, {K::WriteTouchReport}, 0},
+        {"I keeps its meaning with H held",
+         {Vk::H, Vk::I},
+         false,
+         kFirst,
+         {K::ToggleTouchReadout},
+         0},
+        {"G ends before H", {Vk::G, Vk::H}, false, kFirst, {K::CoverageGridKey}, 0},
+        {"H ends before A", {Vk::H, Vk::A}, false, kFirst, {K::GhostWatchKey}, 0},
+        {"C keeps its meaning with A held",
+         {Vk::A, Vk::C},
+         false,
+         kFirst,
+         {K::OpenTouchCalibration},
+         0},
+        {"Esc does not end: G still runs",
+         {Vk::Escape, Vk::G},
+         false,
+         kFirst,
+         {K::Quit, K::CoverageGridKey},
+         0},
+        {"A repeat acts once", {Vk::A}, false, kRepeat, {}, 0},
         {"Esc does not end: R still runs",
          {Vk::Escape, Vk::R},
          false,
@@ -129,8 +154,8 @@ TEST(KeyCommands, KeysAreAskedInTheirFixedOrder) {
         [](KeyCommand) {},
     };
     RunKeyDown(kFirst, handlers);
-    const std::vector<int> order = {Vk::Escape, Vk::Return, Vk::Back, Vk::F1, Vk::T, Vk::X,
-                                    Vk::F11,    Vk::D,      Vk::C,    Vk::I,  Vk::R};
+    const std::vector<int> order = {Vk::Escape, Vk::Return, Vk::Back, Vk::F1, Vk::T, Vk::X, Vk::F11,
+                                    Vk::D,      Vk::C,      Vk::I,    Vk::R,  Vk::G, Vk::H, Vk::A};
     EXPECT_EQ(asked, order);
 }
 
@@ -158,7 +183,7 @@ TEST(KeyCommands, EachCommandRunsBeforeTheNextKeyIsAsked) {
 TEST(KeyCommands, KeyUpLooksOnlyAtTheReleasedKey) {
     EXPECT_EQ(KeyUpCommand(Vk::F2), KeyCommand::StartSpeedTest);
     EXPECT_EQ(KeyUpCommand(Vk::L), KeyCommand::ShowLanguageMenu);
-    for (int vk : {Vk::Escape, Vk::F1, Vk::F11, Vk::T, Vk::D, 0}) {
+    for (int vk : {Vk::Escape, Vk::F1, Vk::F11, Vk::T, Vk::D, Vk::G, Vk::H, Vk::A, 0}) {
         EXPECT_EQ(KeyUpCommand(vk), KeyCommand::None) << vk;
     }
 }

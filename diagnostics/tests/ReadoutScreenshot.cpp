@@ -10,62 +10,12 @@
 
 #include "app/AppState.h"
 #include "app/MainWindow.h"
+#include "diagnostics/tests/ScreenshotSupport.h"
 #include "diagnostics/win32/TouchDiagnostics.h"
 #include "lang/ArchiveLoad.h"
 #include "tests/support/FakeTouch.h"
 
 namespace {
-
-void Pump(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(1);
-    } while (GetTickCount() - start < milliseconds);
-}
-
-bool SaveClient(HWND window, const wchar_t* path) {
-    RECT client{};
-    GetClientRect(window, &client);
-    const int w = client.right;
-    const int h = client.bottom;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h; // bottom-up, as a BMP file stores it
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HDC windowDC = GetDC(window);
-    const HDC memory = CreateCompatibleDC(windowDC);
-    const HGDIOBJ previous = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, w, h, windowDC, 0, 0, SRCCOPY);
-    GdiFlush();
-    const DWORD size = static_cast<DWORD>(w) * h * 4;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + size;
-    FILE* out = _wfopen(path, L"wb");
-    bool ok = out != nullptr;
-    if (out) {
-        ok = fwrite(&file, sizeof(file), 1, out) == 1 &&
-             fwrite(&info.bmiHeader, sizeof(BITMAPINFOHEADER), 1, out) == 1 &&
-             fwrite(bits, size, 1, out) == 1;
-        fclose(out);
-    }
-    SelectObject(memory, previous);
-    DeleteDC(memory);
-    ReleaseDC(window, windowDC);
-    DeleteObject(dib);
-    return ok;
-}
 
 // Input times go in steps of 8 ms, as a 125 Hz digitizer reports, whatever Wine's timers do.
 DWORD scriptTime = 10000;
@@ -95,7 +45,7 @@ int wmain(int argc, wchar_t** argv) {
     const HWND window = CreateMainWindow();
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
-    Pump(300);
+    screenshot::Pump(300);
     // A 15.6-inch panel of 1280 x 720 pixels.
     SetDiagnosticsScale(ScaleFromDpi(94, 94));
 
@@ -107,7 +57,7 @@ int wmain(int argc, wchar_t** argv) {
         const DWORD flags = i == 0 ? kDown : (i == 120 ? TOUCHEVENTF_UP : kMove);
         faketouch::SendTouch(window, {At(window, 30, 140 + i * 4.0, 640 + bow, flags)});
         scriptTime += 8;
-        Pump(8);
+        screenshot::Pump(8);
     }
     // Four fingers in real time: a resting one, a slow one, one close beside it, one that
     // falls silent; the slow one reports every fifth round.
@@ -129,11 +79,11 @@ int wmain(int argc, wchar_t** argv) {
         }
         faketouch::SendTouch(window, message);
         scriptTime += 8;
-        Pump(8);
+        screenshot::Pump(8);
     }
     ToggleDiagnosticsReadout(window);
     UpdateWindow(window);
-    Pump(200);
-    const bool ok = SaveClient(window, argv[1]);
+    screenshot::Pump(200);
+    const bool ok = screenshot::SaveClient(window, argv[1]);
     return ok ? 0 : 1;
 }

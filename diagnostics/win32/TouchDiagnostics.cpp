@@ -31,6 +31,7 @@ std::optional<PhysicalScale> fixedScale;
 std::optional<std::wstring> reportFolder;
 std::function<void(const std::wstring&)> reportOpener;
 std::vector<ReportSectionSource> reportSources;
+std::vector<TouchSampleListener> sampleListeners;
 
 // What the readout shows of the system, read when it is switched on: the display query costs
 // more than a whole frame.
@@ -230,6 +231,9 @@ void DiagnosticsFeedTouchInputs(HWND window, const TOUCHINPUT* inputs, UINT coun
         }
         s.log.Add(sample);
         s.statistics.Add(sample);
+        for (const TouchSampleListener& listener : sampleListeners) {
+            listener(sample);
+        }
     }
 }
 
@@ -331,7 +335,7 @@ std::optional<std::wstring> WriteDiagnosticsReport(HWND window) {
     }
     std::vector<ReportSection> extra;
     for (const ReportSectionSource& source : reportSources) {
-        for (ReportSection& section : source()) {
+        for (ReportSection& section : source(text)) {
             extra.push_back(std::move(section));
         }
     }
@@ -358,11 +362,20 @@ void AddDiagnosticsReportSource(ReportSectionSource source) {
     reportSources.push_back(std::move(source));
 }
 
+void AddDiagnosticsSampleListener(TouchSampleListener listener) {
+    sampleListeners.push_back(std::move(listener));
+}
+
 const TouchStatistics& DiagnosticsStatistics() {
     return Current().statistics;
 }
 
 PhysicalScale DiagnosticsScale() {
+    return Current().statistics.Scale();
+}
+
+PhysicalScale MeasureDiagnosticsScale(HWND window) {
+    EnsureScale(window);
     return Current().statistics.Scale();
 }
 

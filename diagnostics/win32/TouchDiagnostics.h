@@ -41,12 +41,20 @@ Readout CurrentDiagnosticsReadout(int width, int height);
 // can't be written. Returns the report's path, or nothing on failure.
 std::optional<std::wstring> WriteDiagnosticsReport(HWND window);
 
-// Later checks add report sections of their own; each source is asked when a report is made.
-using ReportSectionSource = std::function<std::vector<ReportSection>()>;
+// Later checks add report sections of their own; each source is asked when a report is made,
+// with the path of the report's text, so that files of its own can go beside it.
+using ReportSectionSource =
+    std::function<std::vector<ReportSection>(const std::wstring& reportPath)>;
 void AddDiagnosticsReportSource(ReportSectionSource source);
+
+// Later checks see every input the diagnostics are fed, in order, after the statistics did.
+using TouchSampleListener = std::function<void(const TouchSample&)>;
+void AddDiagnosticsSampleListener(TouchSampleListener listener);
 
 const TouchStatistics& DiagnosticsStatistics();
 PhysicalScale DiagnosticsScale();
+// The scale, measured for the window's monitor first when no input has been measured yet.
+PhysicalScale MeasureDiagnosticsScale(HWND window);
 SystemFacts GatherSystemFacts(HWND window);
 
 // For test programs and benchmarks: a fixed scale in place of the monitor's (an unknown one

@@ -383,11 +383,17 @@ TEST_F(DiagnosticsWindowTest, RWritesTheReportAndTheInputsBesideItAndOpensTheRep
                               std::to_string(origin.y) + ".00,0x000A,0.00,0.00\r\n";
     EXPECT_NE(csv.find("\r\n" + first), std::string::npos) << csv.substr(0, 200);
 
-    // Again within the same second: beside them, never over them.
+    // Again, mostly within the same second: beside them, never over them. A second boundary
+    // between the two gives a name of its own, without the suffix.
     PressKey('R');
     EXPECT_EQ(FilesIn(sub).size(), 4u);
-    EXPECT_EQ(opened.size(), 2u);
-    EXPECT_NE(opened.back().find(L" (2).txt"), std::wstring::npos) << Narrow(opened.back());
+    ASSERT_EQ(opened.size(), 2u);
+    const std::wstring firstName = opened.front().substr(0, opened.front().size() - 4);
+    if (opened.back().rfind(firstName, 0) == 0) {
+        EXPECT_EQ(opened.back(), firstName + L" (2).txt");
+    } else {
+        EXPECT_NE(opened.back(), opened.front());
+    }
 }
 
 TEST_F(DiagnosticsWindowTest, AReportThatCannotBeWrittenSaysSoAndChangesNothing) {

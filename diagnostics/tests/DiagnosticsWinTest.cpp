@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/AppState.h"
+#include "app/Gdi.h"
 #include "app/MainWindow.h"
 #include "diagnostics/win32/TouchDiagnostics.h"
 #include "lang/ArchiveLoad.h"
@@ -58,15 +59,8 @@ Capture PlainTouchPicture(int width, int height, const ContactTable& table) {
     Capture plain;
     plain.width = width;
     plain.height = height;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    const HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HBITMAP dib = CreateTopDownDib(width, height, &bits);
     const HDC dc = CreateCompatibleDC(nullptr);
     const HGDIOBJ previous = SelectObject(dc, dib);
     const RECT client{0, 0, width, height};

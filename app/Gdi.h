@@ -100,3 +100,21 @@ class ScopedPaint {
     PAINTSTRUCT paint_{};
     HDC dc_;
 };
+
+// Header of a 32-bit top-down DIB: row 0 is the top and each pixel reads 0x00RRGGBB.
+inline BITMAPINFO TopDownDibInfo(int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+// A 32-bit top-down DIB section; its pixels are handed back through bits.
+inline HBITMAP CreateTopDownDib(int width, int height, void** bits) {
+    const BITMAPINFO info = TopDownDibInfo(width, height);
+    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}

@@ -10,46 +10,14 @@
 
 #include "app/AppState.h"
 #include "app/Gdi.h"
+#include "bench/BenchSupport.h"
 #include "lang/ArchiveLoad.h"
 #include "diagnostics/win32/CheckDrawing.h"
 
 namespace {
 
-LRESULT CALLBACK BenchWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ERASEBKGND) {
-        return 1;
-    }
-    if (message == WM_PAINT) {
-        ValidateRect(window, nullptr);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-double Now() {
-    static LARGE_INTEGER frequency{};
-    if (!frequency.QuadPart) {
-        QueryPerformanceFrequency(&frequency);
-    }
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Milliseconds per frame over a block of consecutive frames of one side.
-template <typename Frame> double TimeBlock(int frames, Frame frame) {
-    const double start = Now();
-    for (int i = 0; i < frames; ++i) {
-        frame();
-    }
-    GdiFlush();
-    return (Now() - start) * 1000.0 / frames;
-}
-
-double Median(std::vector<double> times) {
-    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
-    return times[times.size() / 2];
-}
+using bench::Median;
+using bench::TimeBlock;
 
 // A grid as a user leaves it halfway: every other row stroked across, with dotCount reports
 // spread along the strokes (the oldest forgotten past the kept number).
@@ -74,20 +42,11 @@ CoverageGrid HalfStrokedGrid(int width, int height, int dotCount) {
 }
 
 bool Measure(HINSTANCE instance, int width, int height, int blocks, int frames) {
-    const HWND window = CreateWindowExW(0, L"QuillfernCheckBench", L"bench", WS_POPUP | WS_VISIBLE,
-                                        0, 0, width, height, nullptr, nullptr, instance, nullptr);
+    const HWND window = bench::OpenWindow(instance, L"QuillfernCheckBench", width, height);
     if (!window) {
-        std::printf("no window of %d x %d\n", width, height);
         return false;
     }
-    RECT client{};
-    GetClientRect(window, &client);
-    if (client.right != width || client.bottom != height) {
-        std::printf("window is %ld x %ld, not %d x %d: use a larger display\n", client.right,
-                    client.bottom, width, height);
-        DestroyWindow(window);
-        return false;
-    }
+    const RECT client{0, 0, width, height};
     ScopedWindowDC windowDC(window);
     ScopedMemoryDC memory(windowDC.Get());
     ScopedGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(windowDC.Get(), width, height));
@@ -134,12 +93,7 @@ bool Measure(HINSTANCE instance, int width, int height, int blocks, int frames) 
 
 int main() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = BenchWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = L"QuillfernCheckBench";
-    RegisterClassExW(&windowClass);
+    bench::RegisterWindowClass(instance, L"QuillfernCheckBench", bench::QuietWindowProc);
     // The top line's text is part of the frame: the archive's strings must be there.
     AppState.instance = instance;
     if (!LoadLanguageArchive()) {

@@ -12,46 +12,15 @@
 
 #include "app/AppState.h"
 #include "app/Gdi.h"
+#include "bench/BenchSupport.h"
 #include "diagnostics/win32/TouchDiagnostics.h"
 #include "lang/ArchiveLoad.h"
 #include "touch/TouchPaint.h"
 
 namespace {
 
-LRESULT CALLBACK BenchWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ERASEBKGND) {
-        return 1;
-    }
-    if (message == WM_PAINT) {
-        ValidateRect(window, nullptr);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-double Now() {
-    static LARGE_INTEGER frequency{};
-    if (!frequency.QuadPart) {
-        QueryPerformanceFrequency(&frequency);
-    }
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-template <typename Frame> double TimeBlock(int frames, Frame frame) {
-    const double start = Now();
-    for (int i = 0; i < frames; ++i) {
-        frame();
-    }
-    GdiFlush();
-    return (Now() - start) * 1000.0 / frames;
-}
-
-double Median(std::vector<double> times) {
-    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
-    return times[times.size() / 2];
-}
+using bench::Median;
+using bench::TimeBlock;
 
 // Ten contacts on the table and in the figures: a second of reports at 8 ms with a slight
 // wobble and a contact size, so that every contact shows its rate, size and jitter lines.
@@ -99,12 +68,7 @@ int main() {
         std::printf("no language archive\n");
         return 1;
     }
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = BenchWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = L"QuillfernReadoutBench";
-    RegisterClassExW(&windowClass);
+    bench::RegisterWindowClass(instance, L"QuillfernReadoutBench", bench::QuietWindowProc);
     const int width = 1920;
     const int height = 1080;
     const HWND window =

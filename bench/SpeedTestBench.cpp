@@ -79,15 +79,8 @@ struct BareLoop {
 DWORD WINAPI BareLoopThread(LPVOID parameter) {
     auto& loop = *static_cast<BareLoop*>(parameter);
     const int stripWidth = loop.size.width + kStripExtraWidth;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = stripWidth;
-    info.bmiHeader.biHeight = -loop.size.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    const HBITMAP strip = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HBITMAP strip = CreateTopDownDib(stripWidth, loop.size.height, &bits);
     const ScopedGdiObject<HBITMAP> owned(strip);
     if (!strip) {
         return 0;

@@ -8,14 +8,18 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "app/AppState.h"
 #include "app/Gdi.h"
+#include "bench/BenchSupport.h"
 #include "tests/support/FakeTouch.h"
 #include "touch/TouchPaint.h"
 
 namespace {
+
+using bench::TimeBlock;
 
 enum class Mode { Touch, BaselineInPaint };
 Mode paintMode = Mode::Touch;
@@ -43,16 +47,6 @@ LRESULT CALLBACK BenchWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     }
 }
 
-double Now() {
-    static LARGE_INTEGER frequency{};
-    if (!frequency.QuadPart) {
-        QueryPerformanceFrequency(&frequency);
-    }
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 void PlaceTenContacts(int width, int height) {
     ResetContacts(AppState.touchContacts);
     for (int i = 0; i < kContactSlots; ++i) {
@@ -70,19 +64,8 @@ struct Figures {
 Figures Summarise(std::vector<double> times) {
     Figures f;
     f.fastest = *std::min_element(times.begin(), times.end());
-    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
-    f.median = times[times.size() / 2];
+    f.median = bench::Median(std::move(times));
     return f;
-}
-
-// Milliseconds per frame over a block of consecutive frames of one side.
-template <typename Frame> double TimeBlock(int frames, Frame frame) {
-    const double start = Now();
-    for (int i = 0; i < frames; ++i) {
-        frame();
-    }
-    GdiFlush();
-    return (Now() - start) * 1000.0 / frames;
 }
 
 // Blocks of the two sides alternate, so that load from other processes hits both alike, and
@@ -162,20 +145,11 @@ void CompareMoving(HWND window, int width, int height, int blocks, int frames) {
 }
 
 bool Measure(HINSTANCE instance, int width, int height, int blocks, int frames) {
-    const HWND window = CreateWindowExW(0, L"QuillfernTouchBench", L"bench", WS_POPUP | WS_VISIBLE,
-                                        0, 0, width, height, nullptr, nullptr, instance, nullptr);
+    const HWND window = bench::OpenWindow(instance, L"QuillfernTouchBench", width, height);
     if (!window) {
-        std::printf("no window of %d x %d\n", width, height);
         return false;
     }
-    RECT client{};
-    GetClientRect(window, &client);
-    if (client.right != width || client.bottom != height) {
-        std::printf("window is %ld x %ld, not %d x %d: use a larger display\n", client.right,
-                    client.bottom, width, height);
-        DestroyWindow(window);
-        return false;
-    }
+    const RECT client{0, 0, width, height};
     PlaceTenContacts(width, height);
 
     ScopedWindowDC windowDC(window);
@@ -232,12 +206,7 @@ bool Measure(HINSTANCE instance, int width, int height, int blocks, int frames) 
 
 int main() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = BenchWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = L"QuillfernTouchBench";
-    RegisterClassExW(&windowClass);
+    bench::RegisterWindowClass(instance, L"QuillfernTouchBench", BenchWindowProc);
     std::printf("ten contacts; ms per frame, median of alternating blocks. Touch: PaintContacts "
                 "(WM_PAINT) or "
                 "ComposeContactFrame; baseline: FillRect + BitBlt of a reused memory DC\n");

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/AppState.h"
+#include "app/Gdi.h"
 #include "app/WideText.h"
 #include "lang/StringLookup.h"
 
@@ -80,15 +81,8 @@ bool PrepareSpeedTest(HWND window, SpeedTestWorkerState& state) {
     if (width <= 0 || height <= 0) {
         return false;
     }
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    const HBITMAP strip = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HBITMAP strip = CreateTopDownDib(width, height, &bits);
     state.gradientStrip.Reset(strip);
     if (!strip || !bits) {
         state.gradientStrip.Reset();

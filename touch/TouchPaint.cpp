@@ -68,16 +68,8 @@ void DrawCircle(HDC dc, int left, int top, HBRUSH brush) {
 // Reads back which pixels the circle's Ellipse sets (a pen of any colour covers the same ones)
 // and makes a region of them, one rectangle per run of a row.
 HRGN MakeFootprint() {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kCircleSize;
-    info.bmiHeader.biHeight = -kCircleSize;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    ScopedGdiObject<HBITMAP> dib(
-        CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ScopedGdiObject<HBITMAP> dib(CreateTopDownDib(kCircleSize, kCircleSize, &bits));
     ScopedMemoryDC dc(compositionDC);
     if (!dib || !bits || !dc.Get()) {
         return nullptr;

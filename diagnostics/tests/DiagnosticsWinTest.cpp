@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "app/AppState.h"
+#include "app/Gdi.h"
 #include "app/MainWindow.h"
+#include "diagnostics/tests/DiagnosticsTestSupport.h"
+#include "diagnostics/tests/DiagnosticsWinTestSupport.h"
 #include "diagnostics/win32/TouchDiagnostics.h"
 #include "lang/ArchiveLoad.h"
 #include "tests/support/FakeTouch.h"
@@ -25,31 +28,13 @@ using wintest::PumpMessages;
 const PhysicalScale kScale = ScaleFromDpi(254, 254);
 constexpr uint32_t kRed = 0xFF4646; // the readout's colour for a figure past its bar
 
-std::string Narrow(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c == u'\u2264') {
-            out += "<=";
-        } else if (c == u'\u2265') {
-            out += ">=";
-        } else if (c == u'\u00d7') {
-            out += "x";
-        } else {
-            out += "?";
-        }
-    }
-    return out;
-}
+using diagtest::AsCaptured;
+using diagtest::FilesIn;
+using diagtest::Narrow;
+using diagtest::PressKey;
 
 std::string Narrow(const std::wstring& text) {
     return Narrow(std::u16string(text.begin(), text.end()));
-}
-
-// Window colours are 0x00BBGGRR, read-back pixels 0x00RRGGBB.
-uint32_t AsCaptured(uint32_t colour) {
-    return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
 }
 
 // The touch picture as it was before the figures existed: black, one Ellipse per slot with
@@ -58,15 +43,8 @@ Capture PlainTouchPicture(int width, int height, const ContactTable& table) {
     Capture plain;
     plain.width = width;
     plain.height = height;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    const HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HBITMAP dib = CreateTopDownDib(width, height, &bits);
     const HDC dc = CreateCompatibleDC(nullptr);
     const HGDIOBJ previous = SelectObject(dc, dib);
     const RECT client{0, 0, width, height};
@@ -96,31 +74,8 @@ Capture PlainTouchPicture(int width, int height, const ContactTable& table) {
 
 // Pixels in the rectangle that are neither black nor the colour of a circle.
 int CountTextPixels(const Capture& capture, RECT r, uint32_t colour = 0xFFFFFFFF) {
-    int count = 0;
-    for (int y = std::max(0L, r.top); y < std::min<LONG>(capture.height, r.bottom); ++y) {
-        for (int x = std::max(0L, r.left); x < std::min<LONG>(capture.width, r.right); ++x) {
-            const uint32_t p = capture.At(x, y);
-            count += colour == 0xFFFFFFFF ? (p != 0) : (p == colour);
-        }
-    }
-    return count;
-}
-
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            names.push_back(found.cFileName);
-        }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
+    return diagtest::CountPixels(
+        capture, r, [colour](uint32_t p) { return colour == 0xFFFFFFFF ? p != 0 : p == colour; });
 }
 
 class DiagnosticsWindowTest : public testing::Test {
@@ -128,12 +83,8 @@ class DiagnosticsWindowTest : public testing::Test {
     static void SetUpTestSuite() {
         AppState.instance = GetModuleHandleW(nullptr);
         ASSERT_TRUE(LoadLanguageArchive());
-        RegisterMainWindowClass();
-        window = CreateMainWindow();
+        window = diagtest::ShowMainWindow();
         ASSERT_NE(window, nullptr);
-        ShowWindow(window, SW_SHOW);
-        UpdateWindow(window);
-        PumpMessages(200);
         folder = wintest::MakeTempFolder(L"touchreport");
     }
 
@@ -166,18 +117,7 @@ class DiagnosticsWindowTest : public testing::Test {
         PumpMessages(20);
     }
 
-    static void LiftAll() {
-        std::vector<TOUCHINPUT> ups;
-        for (const TouchContact& c : AppState.touchContacts) {
-            if (c.id != kFreeContactId) {
-                ups.push_back(faketouch::Up(c.id, 0, 0));
-            }
-        }
-        if (!ups.empty()) {
-            faketouch::SendTouch(window, ups);
-        }
-        UpdateWindow(window);
-    }
+    static void LiftAll() { diagtest::LiftAllContacts(window); }
 
     static POINT ToScreen(int x, int y) {
         POINT p{x, y};
@@ -197,18 +137,7 @@ class DiagnosticsWindowTest : public testing::Test {
         return faketouch::WithTime(faketouch::Up(id, p.x, p.y), ms);
     }
 
-    static void PressKey(WORD key) {
-        wintest::SendKey(key, true);
-        PumpMessages(60);
-        wintest::SendKey(key, false);
-        PumpMessages(60);
-    }
-
-    static Capture Paint() {
-        UpdateWindow(window);
-        GdiFlush();
-        return wintest::CaptureClient(window);
-    }
+    static Capture Paint() { return diagtest::PaintedClient(window); }
 
     // Two fingers: 7 reporting every 8 ms at (400, 300), 8 every 40 ms at (800, 500).
     static void TwoFingers(int reports) {

@@ -11,6 +11,7 @@
 
 #include "app/AppState.h"
 #include "app/MainWindow.h"
+#include "diagnostics/tests/DiagnosticsWinTestSupport.h"
 #include "diagnostics/win32/CheckDrawing.h"
 #include "diagnostics/win32/GuidedChecks.h"
 #include "diagnostics/win32/TouchDiagnostics.h"
@@ -27,37 +28,13 @@ using wintest::PumpMessages;
 const PhysicalScale kScale = ScaleFromDpi(254, 254);
 constexpr int64_t kShortWatchUs = 2'000'000;
 
-// Window colours are 0x00BBGGRR, read-back pixels 0x00RRGGBB.
-uint32_t AsCaptured(COLORREF colour) {
-    return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
-}
+using diagtest::AsCaptured;
+using diagtest::FilesIn;
+using diagtest::PressKey;
 
 int CountColour(const Capture& capture, RECT r, COLORREF colour) {
     const uint32_t wanted = AsCaptured(colour);
-    int count = 0;
-    for (int y = std::max(0L, r.top); y < std::min<LONG>(capture.height, r.bottom); ++y) {
-        for (int x = std::max(0L, r.left); x < std::min<LONG>(capture.width, r.right); ++x) {
-            count += capture.At(x, y) == wanted;
-        }
-    }
-    return count;
-}
-
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            names.push_back(found.cFileName);
-        }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
+    return diagtest::CountPixels(capture, r, [wanted](uint32_t p) { return p == wanted; });
 }
 
 bool EndsWith(const std::wstring& text, const std::wstring& end) {
@@ -84,12 +61,8 @@ class GuidedChecksTest : public testing::Test {
     static void SetUpTestSuite() {
         AppState.instance = GetModuleHandleW(nullptr);
         ASSERT_TRUE(LoadLanguageArchive());
-        RegisterMainWindowClass();
-        window = CreateMainWindow();
+        window = diagtest::ShowMainWindow();
         ASSERT_NE(window, nullptr);
-        ShowWindow(window, SW_SHOW);
-        UpdateWindow(window);
-        PumpMessages(200);
         root = wintest::MakeTempFolder(L"guidedchecks");
     }
 
@@ -126,18 +99,7 @@ class GuidedChecksTest : public testing::Test {
         PumpMessages(20);
     }
 
-    static void LiftAll() {
-        std::vector<TOUCHINPUT> ups;
-        for (const TouchContact& c : AppState.touchContacts) {
-            if (c.id != kFreeContactId) {
-                ups.push_back(faketouch::Up(c.id, 0, 0));
-            }
-        }
-        if (!ups.empty()) {
-            faketouch::SendTouch(window, ups);
-        }
-        UpdateWindow(window);
-    }
+    static void LiftAll() { diagtest::LiftAllContacts(window); }
 
     static TOUCHINPUT At(TOUCHINPUT (*make)(DWORD, LONG, LONG), DWORD id, int x, int y) {
         POINT p{x, y};
@@ -158,18 +120,7 @@ class GuidedChecksTest : public testing::Test {
         Up(id, x, y);
     }
 
-    static void PressKey(WORD key) {
-        wintest::SendKey(key, true);
-        PumpMessages(60);
-        wintest::SendKey(key, false);
-        PumpMessages(60);
-    }
-
-    static Capture Paint() {
-        UpdateWindow(window);
-        GdiFlush();
-        return wintest::CaptureClient(window);
-    }
+    static Capture Paint() { return diagtest::PaintedClient(window); }
 
     // R, then the text of the one report it wrote.
     std::string Report() {

@@ -387,13 +387,7 @@ bool WriteCoverageGridPng(const std::wstring& path, const CoverageGrid& grid, Ch
     }
     // Read back as top-down 32-bit rows: each pixel 0x00RRGGBB, as the encoder takes them. The
     // bitmap must not be selected into a DC meanwhile.
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownDibInfo(width, height);
     if (GetDIBits(memory.Get(), bitmap.Get(), 0, static_cast<UINT>(height), pixels.data(), &info,
                   DIB_RGB_COLORS) != height) {
         return false;

@@ -236,16 +236,8 @@ class LanguageMenuTest : public testing::Test {
     static std::vector<uint32_t> RenderStartScreen() {
         RECT client{};
         GetClientRect(window, &client);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = client.right;
-        info.bmiHeader.biHeight = -client.bottom;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        ScopedGdiObject<HBITMAP> bitmap(
-            CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        ScopedGdiObject<HBITMAP> bitmap(CreateTopDownDib(client.right, client.bottom, &bits));
         ScopedWindowDC windowDC(window);
         ScopedMemoryDC memoryDC(windowDC.Get());
         {

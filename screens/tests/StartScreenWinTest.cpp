@@ -349,14 +349,7 @@ TEST_F(StartScreenTest, NoticeStandsBottomRightOrBottomLeftForRightToLeft) {
 class MemoryCanvas {
   public:
     MemoryCanvas(int width, int height) : width_(width), height_(height), dc_(nullptr) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        bitmap_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
+        bitmap_.Reset(CreateTopDownDib(width, height, &bits_));
         select_ = std::make_unique<ScopedSelect>(dc_.Get(), bitmap_.Get());
     }
     HDC Get() const { return dc_.Get(); }

@@ -44,15 +44,8 @@ template <typename Condition> bool WaitUntil(Condition condition, DWORD millisec
 
 // The status band as the same GDI text output draws it on a black band of this width.
 std::vector<uint32_t> ReferenceBand(int width, const std::wstring& text) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -kStatusBandHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    const HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HBITMAP dib = CreateTopDownDib(width, kStatusBandHeight, &bits);
     const ScopedGdiObject<HBITMAP> owned(dib);
     EXPECT_NE(dib, nullptr);
     std::vector<uint32_t> pixels;

@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include "app/Gdi.h"
+
 namespace wintest {
 
 std::wstring ToWindowsPath(const std::string& path) {
@@ -223,15 +225,8 @@ Capture CaptureClient(HWND window) {
     if (capture.width <= 0 || capture.height <= 0) {
         return capture;
     }
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = capture.width;
-    info.bmiHeader.biHeight = -capture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    const HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HBITMAP dib = CreateTopDownDib(capture.width, capture.height, &bits);
     const HDC windowDC = GetDC(window);
     const HDC memoryDC = CreateCompatibleDC(windowDC);
     const HGDIOBJ previous = SelectObject(memoryDC, dib);

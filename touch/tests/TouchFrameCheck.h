@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/Gdi.h"
 #include "touch/ContactTable.h"
 
 namespace touchcheck {
@@ -15,14 +16,7 @@ namespace touchcheck {
 class Canvas {
   public:
     Canvas(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+        bitmap_ = CreateTopDownDib(width, height, &bits_);
         dc_ = CreateCompatibleDC(nullptr);
         previous_ = SelectObject(dc_, bitmap_);
     }

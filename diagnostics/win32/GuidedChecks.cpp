@@ -6,6 +6,7 @@
 
 #include "app/AppState.h"
 #include "app/Gdi.h"
+#include "app/WideText.h"
 #include "diagnostics/win32/CheckDrawing.h"
 #include "diagnostics/win32/TouchDiagnostics.h"
 #include "touch/TouchPaint.h"
@@ -75,7 +76,7 @@ std::vector<ReportSection> ReportSections(const std::wstring& reportPath) {
             const size_t slash = picture.find_last_of(L"\\/");
             const std::wstring file =
                 slash == std::wstring::npos ? picture : picture.substr(slash + 1);
-            name.assign(file.begin(), file.end());
+            name = ToUtf16(file);
         }
         sections.push_back(ToReportSection(CoverageReport(grid, name)));
     }

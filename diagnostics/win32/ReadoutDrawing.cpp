@@ -4,13 +4,10 @@
 #include <optional>
 
 #include "app/Gdi.h"
+#include "app/WideText.h"
 #include "touch/ContactTable.h"
 
 namespace {
-
-const wchar_t* Wide(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 void AddBox(HRGN area, HRGN scratch, const RECT& box) {
     SetRectRgn(scratch, box.left, box.top, box.right, box.bottom);
@@ -79,7 +76,7 @@ void ReadoutPainter::Layout(HDC dc, const ReadoutLine& line, Item& item) const {
     int total = 0;
     for (Run& r : item.runs) {
         SIZE extent{};
-        GetTextExtentPoint32W(dc, Wide(r.text), static_cast<int>(r.text.size()), &extent);
+        GetTextExtentPoint32W(dc, AsWide(r.text.c_str()), static_cast<int>(r.text.size()), &extent);
         r.width = extent.cx;
         total += extent.cx;
     }
@@ -164,8 +161,8 @@ void ReadoutPainter::DrawItem(HDC dc, const Item& item) {
     SetTextAlign(dc, (item.alignRight && single ? TA_RIGHT : TA_LEFT) | TA_TOP | TA_NOUPDATECP);
     for (const Run& r : item.runs) {
         SetTextColor(dc, r.bad ? kReadoutBadColour : kReadoutTextColour);
-        ExtTextOutW(dc, x, item.y, 0, nullptr, Wide(r.text), static_cast<int>(r.text.size()),
-                    nullptr);
+        ExtTextOutW(dc, x, item.y, 0, nullptr, AsWide(r.text.c_str()),
+                    static_cast<int>(r.text.size()), nullptr);
         x += r.width;
     }
 }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/Gdi.h"
+#include "app/WideText.h"
 #include "diagnostics/InputLog.h"
 #include "diagnostics/SampleClock.h"
 #include "diagnostics/TextPattern.h"
@@ -112,10 +113,6 @@ DEVMODEW DisplayMode() {
     return mode;
 }
 
-const wchar_t* Wide(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-
 // The readout to draw now, and its serial for the painter.
 const DueReadout& ReadoutDue(HDC dc, int width, int height) {
     readoutLineHeight = painter.PrepareFont(dc, width);
@@ -155,7 +152,7 @@ std::u16string TimeStampForText(const SYSTEMTIME& t) {
     wchar_t text[32];
     wsprintfW(text, L"%04d-%02d-%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
               t.wSecond);
-    return std::u16string(reinterpret_cast<const char16_t*>(text));
+    return AsUtf16(text);
 }
 
 std::optional<std::wstring> ReportFolder() {
@@ -196,10 +193,9 @@ bool Exists(const std::wstring& path) {
 }
 
 void ShowReportFailure(HWND window, const std::wstring& what) {
-    const std::u16string text = FormatPattern(
-        LookupString(35), {std::u16string(reinterpret_cast<const char16_t*>(what.c_str()))});
+    const std::u16string text = FormatPattern(LookupString(35), {ToUtf16(what)});
     const char16_t* caption = LookupString(60);
-    MessageBoxW(window, Wide(text), caption ? reinterpret_cast<const wchar_t*>(caption) : L"",
+    MessageBoxW(window, AsWide(text.c_str()), caption ? AsWide(caption) : L"",
                 MB_OK | MB_ICONERROR);
 }
 
@@ -299,7 +295,7 @@ SystemFacts GatherSystemFacts(HWND window) {
     SystemFacts facts;
     facts.program = NeutralStrings[0] ? std::u16string(NeutralStrings[0]) : u"Quillfern";
     const std::wstring version = WindowsVersionText();
-    facts.windowsVersion = std::u16string(version.begin(), version.end());
+    facts.windowsVersion = ToUtf16(version);
     facts.displayWidth = static_cast<int>(mode.dmPelsWidth);
     facts.displayHeight = static_cast<int>(mode.dmPelsHeight);
     facts.refreshHz = static_cast<int>(mode.dmDisplayFrequency);

@@ -34,14 +34,7 @@ int frameHeight = -1;
 // The watch runs on the arrival clock: its countdown is wall time, and the session's input
 // clock has no time at all before the first input.
 int64_t WatchClockUs() {
-    static LARGE_INTEGER frequency{};
-    if (!frequency.QuadPart) {
-        QueryPerformanceFrequency(&frequency);
-    }
-    LARGE_INTEGER counter{};
-    QueryPerformanceCounter(&counter);
-    return static_cast<int64_t>(static_cast<double>(counter.QuadPart) * 1e6 /
-                                static_cast<double>(frequency.QuadPart));
+    return DiagnosticsArrivalUs();
 }
 
 ReportSection ToReportSection(CheckSection section) {

@@ -396,6 +396,10 @@ void ResetDiagnostics() {
     ++figuresChanged;
 }
 
+int64_t DiagnosticsArrivalUs() {
+    return ArrivalUs();
+}
+
 void SetDiagnosticsClock(std::function<int64_t()> arrivalUs) {
     arrivalClock = std::move(arrivalUs);
     ++figuresChanged;

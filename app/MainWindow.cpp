@@ -166,6 +166,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_TOUCH:
         return HandleTouchMessage(window, wParam, lParam);
+    case WM_DISPLAYCHANGE:
+        DiagnosticsDisplayChanged();
+        return DefWindowProcW(window, message, wParam, lParam);
     case WM_TIMER:
         HandleDiagnosticsTimer(window, wParam);
         HandleGuidedChecksTimer(window, wParam);

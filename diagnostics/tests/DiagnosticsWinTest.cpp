@@ -253,6 +253,37 @@ TEST_F(DiagnosticsWindowTest, ContactsBeyondTheTenSlotsAreMeasured) {
     EXPECT_TRUE(Has(texts, "#112 at 1080, 600 px " + Mm(1080, 600)));
 }
 
+TEST_F(DiagnosticsWindowTest, PositionsFollowTheWindowWhenItMoves) {
+    static std::vector<TouchSample> seen;
+    static bool listening = false;
+    if (!listening) {
+        AddDiagnosticsSampleListener([](const TouchSample& sample) { seen.push_back(sample); });
+        listening = true;
+    }
+    seen.clear();
+    RECT before{};
+    GetWindowRect(window, &before);
+    // The monitor is asked for once and kept while the window stays; a move must not leave the
+    // positions of the old place behind.
+    for (const POINT place : {POINT{before.left, before.top}, POINT{60, 40}}) {
+        SetWindowPos(window, nullptr, place.x, place.y, 900, 650, SWP_NOZORDER);
+        PumpMessages(30);
+        const POINT p = ToScreen(120, 80);
+        faketouch::SendTouch(window, {faketouch::Down(30, p.x, p.y)});
+        faketouch::SendTouch(window, {faketouch::Up(30, p.x, p.y)});
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_DOUBLE_EQ(seen[0].clientX, 120);
+        EXPECT_DOUBLE_EQ(seen[0].clientY, 80);
+        // The test display is one monitor at the origin of the screen.
+        EXPECT_DOUBLE_EQ(seen[0].screenX, p.x);
+        EXPECT_DOUBLE_EQ(seen[0].screenY, p.y);
+        seen.clear();
+    }
+    SetWindowPos(window, nullptr, before.left, before.top, before.right - before.left,
+                 before.bottom - before.top, SWP_NOZORDER);
+    PumpMessages(30);
+}
+
 TEST_F(DiagnosticsWindowTest, AContactSilentForTwoSecondsIsMarkedStuck) {
     faketouch::SendTouch(window, {faketouch::Down(5, ToScreen(600, 400).x, ToScreen(600, 400).y)});
     PressKey('I');

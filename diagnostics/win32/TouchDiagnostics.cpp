@@ -91,9 +91,18 @@ int64_t NowUs() {
     return Current().clock.Now(ArrivalUs());
 }
 
-// Returns the window's monitor rectangle: under Wine each monitor query costs about a tenth of
-// a touch frame.
-RECT EnsureScale(HWND window) {
+// The monitor rectangle of the last query, and where the window's client area stood then.
+struct MonitorSeen {
+    HWND window = nullptr;
+    POINT origin{};
+    RECT rect{};
+};
+std::optional<MonitorSeen> monitorSeen;
+
+// Returns the window's monitor rectangle. Under Wine each monitor query costs about a tenth of a
+// touch frame, so a touch message asks again only when the client area moved (clientOrigin);
+// every other caller asks afresh.
+RECT EnsureScale(HWND window, const POINT* clientOrigin = nullptr) {
     Session& s = Current();
     if (fixedScale) {
         s.statistics.SetScale(*fixedScale);
@@ -101,8 +110,19 @@ RECT EnsureScale(HWND window) {
         s.statistics.SetScale(MeasurePhysicalScale(window));
         s.scaleMeasured = true;
     }
+    if (clientOrigin && monitorSeen && monitorSeen->window == window &&
+        monitorSeen->origin.x == clientOrigin->x && monitorSeen->origin.y == clientOrigin->y) {
+        return monitorSeen->rect;
+    }
     const RECT monitor = WindowMonitorRect(window);
     s.statistics.SetScreenSize(monitor.right - monitor.left, monitor.bottom - monitor.top);
+    POINT origin{0, 0};
+    if (clientOrigin) {
+        origin = *clientOrigin;
+    } else {
+        ClientToScreen(window, &origin);
+    }
+    monitorSeen = MonitorSeen{window, origin, monitor};
     return monitor;
 }
 
@@ -203,9 +223,9 @@ void ShowReportFailure(HWND window, const std::wstring& what) {
 
 void DiagnosticsFeedTouchInputs(HWND window, const TOUCHINPUT* inputs, UINT count) {
     Session& s = Current();
-    const RECT monitor = EnsureScale(window);
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
+    const RECT monitor = EnsureScale(window, &origin);
     const int64_t arrival = ArrivalUs();
     ++figuresChanged;
     for (UINT i = 0; i < count; ++i) {
@@ -393,7 +413,12 @@ void SetDiagnosticsReportOpener(std::function<void(const std::wstring&)> opener)
 void ResetDiagnostics() {
     delete session;
     session = nullptr;
+    monitorSeen.reset();
     ++figuresChanged;
+}
+
+void DiagnosticsDisplayChanged() {
+    monitorSeen.reset();
 }
 
 int64_t DiagnosticsArrivalUs() {

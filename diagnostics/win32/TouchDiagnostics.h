@@ -64,6 +64,8 @@ void SetDiagnosticsScale(std::optional<PhysicalScale> scale);
 void SetDiagnosticsReportFolder(std::optional<std::wstring> folder);
 void SetDiagnosticsReportOpener(std::function<void(const std::wstring& path)> opener);
 void ResetDiagnostics();
+// The monitor's rectangle is asked for again at the next input.
+void DiagnosticsDisplayChanged();
 // Wall time in microseconds: when inputs arrive, and what the ghost watch counts down on.
 int64_t DiagnosticsArrivalUs();
 // For test programs: microseconds of a clock of their own in place of QueryPerformanceCounter

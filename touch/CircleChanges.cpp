@@ -1,5 +1,7 @@
 #include "touch/CircleChanges.h"
 
+#include <algorithm>
+
 namespace {
 
 struct Picture {
@@ -66,4 +68,49 @@ CircleBoxes ChangedCircleBoxes(const ContactTable& before, const ContactTable& a
         }
     }
     return changed;
+}
+
+namespace {
+
+int64_t Area(const CircleBox& b) {
+    return static_cast<int64_t>(b.right - b.left) * (b.bottom - b.top);
+}
+
+CircleBox Bound(const CircleBox& a, const CircleBox& b) {
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+
+} // namespace
+
+std::vector<CircleBox> JoinCopyRects(const std::vector<CircleBox>& rects) {
+    struct Joined {
+        CircleBox box;
+        int64_t covered; // pixels of the area inside it: its parts are disjoint
+    };
+    std::vector<Joined> joined;
+    for (const CircleBox& rect : rects) {
+        Joined next{rect, Area(rect)};
+        // A join can make another join possible: keep joining until none fits.
+        for (bool grew = true; grew;) {
+            grew = false;
+            for (size_t i = 0; i < joined.size(); ++i) {
+                const CircleBox bound = Bound(joined[i].box, next.box);
+                const int64_t covered = joined[i].covered + next.covered;
+                if (Area(bound) * 100 <= covered * (100 + kCopySlackPercent)) {
+                    next = {bound, covered};
+                    joined.erase(joined.begin() + static_cast<std::ptrdiff_t>(i));
+                    grew = true;
+                    break;
+                }
+            }
+        }
+        joined.push_back(next);
+    }
+    std::vector<CircleBox> out;
+    out.reserve(joined.size());
+    for (const Joined& j : joined) {
+        out.push_back(j.box);
+    }
+    return out;
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "touch/ContactTable.h"
 
@@ -30,3 +31,10 @@ bool BoxesMeet(const CircleBox& a, const CircleBox& b);
 // pictures are the same pixel for pixel: every other circle is drawn in both, in the same order
 // and place and colour.
 CircleBoxes ChangedCircleBoxes(const ContactTable& before, const ContactTable& after);
+
+// Joins the disjoint rectangles of an area to copy into fewer, larger ones wherever the joined
+// rectangle is at most kCopySlackPercent larger than what it covers: one copy call costs more
+// than a few pixels, and a moved circle's two boxes come as three or more bands. Every pixel of
+// the area stays covered; the few added are copied from a picture that holds them too.
+inline constexpr int64_t kCopySlackPercent = 2;
+std::vector<CircleBox> JoinCopyRects(const std::vector<CircleBox>& rects);

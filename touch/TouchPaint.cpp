@@ -285,7 +285,7 @@ bool UpdateComposition(HDC compatibleWith, int width, int height, const ContactT
     return true;
 }
 
-// Copies the region's part of the composition to the target, one rectangle at a time.
+// Copies the region's part of the composition to the target, in as few rectangles as pay.
 void CopyRegion(HDC target, HRGN region) {
     const DWORD size = GetRegionData(region, 0, nullptr);
     if (!size) {
@@ -297,9 +297,14 @@ void CopyRegion(HDC target, HRGN region) {
         return;
     }
     const auto* rect = reinterpret_cast<const RECT*>(rects->Buffer);
+    std::vector<CircleBox> parts;
+    parts.reserve(rects->rdh.nCount);
     for (DWORD i = 0; i < rects->rdh.nCount; ++i, ++rect) {
-        BitBlt(target, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top,
-               compositionDC, rect->left, rect->top, SRCCOPY);
+        parts.push_back({rect->left, rect->top, rect->right, rect->bottom});
+    }
+    for (const CircleBox& b : JoinCopyRects(parts)) {
+        BitBlt(target, b.left, b.top, b.right - b.left, b.bottom - b.top, compositionDC, b.left,
+               b.top, SRCCOPY);
     }
 }
 

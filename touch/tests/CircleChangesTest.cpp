@@ -212,3 +212,54 @@ TEST(ChangedCircleBoxes, PicturesAgreeOutsideTheNamedBoxesWhateverTheOrder) {
 }
 
 } // namespace
+
+namespace {
+
+int64_t AreaOf(const CircleBox& b) {
+    return static_cast<int64_t>(b.right - b.left) * (b.bottom - b.top);
+}
+
+bool Covers(const std::vector<CircleBox>& boxes, int x, int y) {
+    for (const CircleBox& b : boxes) {
+        if (x >= b.left && x < b.right && y >= b.top && y < b.bottom) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(JoinCopyRects, FewerCopiesThatStillCoverTheAreaAndLittleElse) {
+    struct Case {
+        const char* name;
+        std::vector<CircleBox> area; // disjoint, as a region hands them out
+        size_t joined;
+    } cases[] = {
+        // A circle moved by (3, -2): its two boxes as the region's three bands.
+        {"a small move", {{100, 98, 220, 100}, {100, 100, 223, 218}, {103, 218, 223, 220}}, 1},
+        {"a move far away", {{100, 100, 220, 220}, {500, 400, 620, 520}}, 2},
+        {"two halves of one box", {{0, 0, 50, 120}, {50, 0, 120, 120}}, 1},
+        {"an L shape stays two", {{0, 0, 120, 20}, {0, 20, 20, 120}}, 2},
+        {"nothing", {}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<CircleBox> joined = JoinCopyRects(c.area);
+        EXPECT_EQ(joined.size(), c.joined);
+        int64_t area = 0;
+        for (const CircleBox& b : c.area) {
+            area += AreaOf(b);
+            for (int y = b.top; y < b.bottom; ++y) {
+                for (int x = b.left; x < b.right; ++x) {
+                    ASSERT_TRUE(Covers(joined, x, y)) << x << ", " << y;
+                }
+            }
+        }
+        int64_t copied = 0;
+        for (const CircleBox& b : joined) {
+            copied += AreaOf(b);
+        }
+        EXPECT_LE(copied * 100, area * (100 + kCopySlackPercent));
+    }
+}
